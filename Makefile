@@ -1,0 +1,26 @@
+# The whole set-up: `make run` starts the program, `make test` runs every test.
+# Both install the missing Debian packages first.
+JOBS ?= $(shell nproc)
+TEST_PRESET ?= ci
+
+.PHONY: run test build deps bench package clean
+
+run:
+	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
+		echo "typorama needs a graphical session: neither DISPLAY nor WAYLAND_DISPLAY is set." >&2; exit 1; fi
+	@$(MAKE) --no-print-directory build PRESET=default
+	./build/default/src/typorama
+
+test:
+	@$(MAKE) --no-print-directory build PRESET=$(TEST_PRESET)
+	ctest --preset $(TEST_PRESET) -j $(JOBS)
+
+deps:
+	@bash scripts/install-deps.sh
+
+build: deps
+	cmake --preset $(PRESET) >/dev/null
+	cmake --build --preset $(PRESET) -j $(JOBS)
+
+clean:
+	rm -rf build

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs the Debian packages needed to build, run and test the program.
+# Idempotent: does nothing when every package is already installed.
+set -euo pipefail
+
+packages=(
+  build-essential cmake pkg-config
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
+  libfontconfig-dev libuemf-dev libemf2svg-dev
+  fonts-ipafont-gothic fonts-ipafont-mincho
+  xvfb xauth openbox xdotool x11-utils imagemagick
+  desktop-file-utils appstream
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q '^install ok installed$'; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=()
+[ "$(id -u)" -ne 0 ] && sudo=(sudo)
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -qq
+"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
