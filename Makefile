@@ -2,6 +2,7 @@
 # Both install the missing Debian packages first.
 JOBS ?= $(shell nproc)
 TEST_PRESET ?= ci
+PRESET ?= default
 
 .PHONY: run test build deps bench package clean
 

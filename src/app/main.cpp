@@ -1,0 +1,16 @@
+#include "app/form1.h"
+#include "toolkit/fonts.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Typorama"));
+    QApplication::setDesktopFileName(QStringLiteral("typorama"));
+    toolkit::initialiseFonts();
+    const toolkit::SystemFonts fonts;
+    Form1 form(fonts);
+    form.Form_Load();
+    return QApplication::exec();
+}

@@ -1,0 +1,134 @@
+#include "toolkit/picturebox.h"
+
+#include "toolkit/twips.h"
+
+#include <QPaintEvent>
+#include <QResizeEvent>
+
+namespace toolkit {
+
+// The inner area: paints the backing store and holds the children of the box.
+class DrawingSurface : public QWidget
+{
+public:
+    explicit DrawingSurface(PictureBox *box) : QWidget(box), m_box(box)
+    {
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    }
+
+protected:
+    void paintEvent(QPaintEvent *event) override
+    {
+        m_box->finishDrawing();
+        QPainter painter(this);
+        painter.drawImage(event->rect(), m_box->m_image,
+                          QRectF(QPointF(event->rect().topLeft()) * m_box->m_image.devicePixelRatio(),
+                                 QSizeF(event->rect().size()) * m_box->m_image.devicePixelRatio()));
+    }
+    void resizeEvent(QResizeEvent *) override { m_box->resetSurface(); }
+
+private:
+    PictureBox *m_box;
+};
+
+PictureBox::PictureBox(QWidget *parent)
+    : QFrame(parent), m_surface(new DrawingSurface(this)),
+      m_backColor(palette().color(QPalette::Button))
+{
+    setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    setLineWidth(2);
+    setContentsMargins(0, 0, 0, 0);
+}
+
+PictureBox::~PictureBox() { finishDrawing(); }
+
+QWidget *PictureBox::surface() const { return m_surface; }
+
+void PictureBox::setBackColor(const QColor &colour)
+{
+    m_backColor = colour;
+    resetSurface();
+}
+
+void PictureBox::setPicture(const Picture &picture)
+{
+    m_picture = picture;
+    if (m_autoSize)
+        fitToPicture();
+    resetSurface();
+}
+
+void PictureBox::setAutoSize(bool on)
+{
+    m_autoSize = on;
+    if (on)
+        fitToPicture();
+}
+
+void PictureBox::fitToPicture()
+{
+    if (m_picture.isEmpty())
+        return;
+    const int border = 2 * frameWidth();
+    resize(toPixels(m_picture.widthTwips()) + border, toPixels(m_picture.heightTwips()) + border);
+}
+
+void PictureBox::resizeEvent(QResizeEvent *event)
+{
+    QFrame::resizeEvent(event);
+    m_surface->setGeometry(contentsRect());
+}
+
+// Starts the surface afresh: the background colour, then the picture at the top-left corner.
+void PictureBox::resetSurface()
+{
+    finishDrawing();
+    const qreal ratio = devicePixelRatioF();
+    QImage image(m_surface->size() * ratio, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
+    image.fill(m_backColor);
+    m_image = std::move(image);
+    if (!m_picture.isEmpty())
+        paintPicture(m_picture, 0, 0);
+    m_surface->update();
+}
+
+bool PictureBox::paintPicture(const Picture &picture, double left, double top)
+{
+    if (picture.isEmpty() || m_image.isNull())
+        return false;
+    // The painter stays open across calls, so a run of thousands of small tiles pays for
+    // its set-up once; the next repaint of the surface closes it.
+    if (!m_painter) {
+        m_painter = std::make_unique<QPainter>(&m_image);
+        m_surface->update();
+    }
+    const QImage &image = picture.image();
+    const QSizeF size = QSizeF(image.size()) / image.devicePixelRatio();
+    m_painter->drawImage(QRectF(QPointF(left / twipsPerPixel, top / twipsPerPixel), size), image);
+    return true;
+}
+
+void PictureBox::finishDrawing() { m_painter.reset(); }
+
+float PictureBox::scaleWidth() const
+{
+    if (m_autoSize && !m_picture.isEmpty())
+        return static_cast<float>(m_picture.widthTwips());
+    return static_cast<float>(toTwips(contentsRect().width()));
+}
+
+float PictureBox::scaleHeight() const
+{
+    if (m_autoSize && !m_picture.isEmpty())
+        return static_cast<float>(m_picture.heightTwips());
+    return static_cast<float>(toTwips(contentsRect().height()));
+}
+
+QImage PictureBox::surfaceImage()
+{
+    finishDrawing();
+    return m_image;
+}
+
+} // namespace toolkit

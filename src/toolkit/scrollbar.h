@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QScrollBar>
+
+namespace toolkit {
+
+// A horizontal scroll bar that raises scroll repeatedly while its thumb is dragged and change
+// after every other change of its value and when the dragged thumb is released.
+class HScrollBar : public QScrollBar
+{
+    Q_OBJECT
+public:
+    explicit HScrollBar(QWidget *parent = nullptr);
+
+signals:
+    void change();
+    void scroll();
+};
+
+} // namespace toolkit

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+
+class QWidget;
+
+namespace toolkit {
+
+enum MousePointer { Default = 0, Hourglass = 11 };
+
+// One pass of the message pump: every pending event is handled, then control returns.
+void processPendingMessages();
+
+void setMousePointer(QWidget *window, int pointer);
+
+// The native handle of a top-level window, and the window of a handle.
+std::int32_t hWnd(QWidget *window);
+QWidget *windowOfHandle(std::int32_t handle);
+
+// Outer size of a top-level window in twips, its frame included.
+double outerWidthTwips(const QWidget *window);
+double outerHeightTwips(const QWidget *window);
+// Sets the outer height in twips, keeping the frame: the client area takes the difference.
+void setOuterHeightTwips(QWidget *window, double height);
+// Height of the client area in twips.
+double scaleHeightTwips(const QWidget *window);
+
+// Places a top-level window so that its outer frame is centred on its screen, also where no
+// window manager centres it. Frame margins not yet known are taken from frameOf, if given.
+void centreOnScreen(QWidget *window, const QWidget *frameOf = nullptr);
+
+} // namespace toolkit
