@@ -13,6 +13,7 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QIcon>
+#include <QLayout>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -69,6 +70,8 @@ void Form1::createControls()
     client->setObjectName(QStringLiteral("client"));
     client->setFixedSize(toolkit::toPixels(6495), toolkit::toPixels(4815));
     setCentralWidget(client);
+    // A fixed border: the window is exactly the client area and the menu bar.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     mnuAbout = menuBar()->addAction(QStringLiteral("バージョン情報(&A)"));
     mnuAbout->setObjectName(QStringLiteral("mnuAbout"));

@@ -111,5 +111,5 @@ private:
     void wireEvents();
 
     const toolkit::ScreenFonts &m_fonts;
-    frmAbout *m_about = nullptr;
+    std::unique_ptr<frmAbout> m_about;
 };
