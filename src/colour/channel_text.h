@@ -10,6 +10,9 @@
 // program writes, and how channels become a colour. No widgets here.
 namespace colour {
 
+// The largest channel value; a box holding more is rewritten to the cap text of its base.
+inline constexpr double channelCap = 255;
+
 // Value of a text by the decimal reading: blanks, tabs and line feeds are ignored wherever they
 // stand; the longest leading numeral (optional sign, digits, optional point with digits,
 // optional exponent) is read and the rest ignored; a text that begins with no numeral reads 0.
@@ -22,12 +25,14 @@ double readDecimal(const QString &text);
 double readHex(const QString &text);
 
 // The shortest decimal form of a value: no leading zeros, no blanks, the fraction kept
-// ("1.5"); the value 0 is "0".
-QString shortestDecimal(double value);
+// ("1.5"); the value 0 is "0". Reading the form back gives the value again. Nothing for
+// infinity, which has no decimal form.
+std::optional<QString> shortestDecimal(double value);
 
 // The form a switch to hexadecimal writes: upper-case digits without leading zeros; a negative
 // value is written "0" and a fraction is rounded, halves to even, so the colour shown stays.
-QString switchHex(double value);
+// Nothing for infinity.
+std::optional<QString> switchHex(double value);
 
 // Conversion of a box's whole text (surrounding blanks allowed) to a 16-bit integer for the
 // decimal colour build; nothing for an empty text, a non-numeral or a value outside -32768 to
@@ -40,5 +45,14 @@ int channelLevel(double value);
 
 // The colour red + 256 × green + 65536 × blue of three channel values.
 QColor colourOf(double red, double green, double blue);
+
+// The colour of a group's three texts in decimal: each converted strictly to a 16-bit integer,
+// nothing where any of them cannot be.
+std::optional<QColor> decimalColourOf(const QString &red, const QString &green,
+                                      const QString &blue);
+
+// The colour of a group's three texts in hexadecimal: each read leniently, so an empty text or
+// one without a leading hexadecimal digit counts as 0.
+QColor hexColourOf(const QString &red, const QString &green, const QString &blue);
 
 } // namespace colour
