@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QFontDatabase>
 #include <QHash>
+#include <QRegularExpression>
 #include <QSet>
 
 #include <fontconfig/fontconfig.h>
@@ -33,8 +34,13 @@ const QHash<QString, QString> &qtFamilies()
 {
     static const QHash<QString, QString> families = [] {
         QHash<QString, QString> byFolded;
-        for (const QString &family : QFontDatabase::families())
+        // Qt decorates a family that several foundries provide as "Name [foundry]"; the
+        // family itself is known by the plain name.
+        static const QRegularExpression foundry(QStringLiteral(" \\[[^\\]]*\\]$"));
+        for (QString family : QFontDatabase::families()) {
+            family.remove(foundry);
             byFolded.insert(family.toCaseFolded(), family);
+        }
         return byFolded;
     }();
     return families;
@@ -119,13 +125,22 @@ SystemFonts::SystemFonts()
     if (set) {
         m_names.reserve(set->nfont);
         for (int i = 0; i < set->nfont; ++i) {
+            // A font file may name several families: localised aliases, which Qt files under
+            // the first, and subfamilies such as "DejaVu Sans Condensed", which Qt registers as
+            // families of their own. Every registered one is listed.
             const QStringList names = patternFamilies(set->fonts[i]);
-            if (names.isEmpty())
-                continue;
-            const QString name = registeredName(names).value_or(names.first());
-            if (!seen.contains(name)) {
-                seen.insert(name);
-                m_names << name;
+            QStringList listed;
+            for (const QString &name : names) {
+                if (std::optional<QString> known = qtName(name))
+                    listed << *known;
+            }
+            if (listed.isEmpty() && !names.isEmpty())
+                listed << names.first();
+            for (const QString &name : listed) {
+                if (!seen.contains(name)) {
+                    seen.insert(name);
+                    m_names << name;
+                }
             }
         }
         FcFontSetDestroy(set);

@@ -1,0 +1,169 @@
+#include "toolkit/charcode.h"
+#include "toolkit/textbox.h"
+
+#include <QKeyEvent>
+#include <QSignalSpy>
+#include <QTest>
+
+// The text box's events: character codes before insertion, change nested in program writes.
+class TextBoxTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void keysGiveCharacterCodes_data();
+    void keysGiveCharacterCodes();
+    void keysWithoutCodeNeverReachTheFilter_data();
+    void keysWithoutCodeNeverReachTheFilter();
+    void filterCanSwallowOrReplaceTheCharacter_data();
+    void filterCanSwallowOrReplaceTheCharacter();
+    void programWriteRaisesChangeNestedInsideIt();
+    void identicalWriteRaisesNothingAndKeepsTheSelection();
+    void gotFocusIsRaisedAndSelectionCanBeSet();
+};
+
+void TextBoxTest::keysGiveCharacterCodes_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("code");
+    QTest::newRow("digit") << int(Qt::Key_7) << 0 << "7" << 55;
+    QTest::newRow("lower-case letter") << int(Qt::Key_A) << 0 << "a" << 97;
+    QTest::newRow("upper-case letter") << int(Qt::Key_A) << int(Qt::ShiftModifier) << "A" << 65;
+    QTest::newRow("space") << int(Qt::Key_Space) << 0 << " " << 32;
+    QTest::newRow("Japanese") << int(Qt::Key_unknown) << 0 << "あ" << 0x3042;
+    QTest::newRow("Enter") << int(Qt::Key_Return) << 0 << "\r" << 13;
+    QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << "\r" << 13;
+    QTest::newRow("Backspace") << int(Qt::Key_Backspace) << 0 << "\b" << 8;
+    QTest::newRow("Escape") << int(Qt::Key_Escape) << 0 << "\x1b" << 27;
+    // A real X server attaches the control character, QTest the plain letter.
+    QTest::newRow("Ctrl+V from X") << int(Qt::Key_V) << int(Qt::ControlModifier) << "\x16" << 22;
+    QTest::newRow("Ctrl+V from QTest") << int(Qt::Key_V) << int(Qt::ControlModifier) << "v" << 22;
+    QTest::newRow("Ctrl+C") << int(Qt::Key_C) << int(Qt::ControlModifier) << "c" << 3;
+    QTest::newRow("Ctrl+X") << int(Qt::Key_X) << int(Qt::ControlModifier) << "x" << 24;
+    QTest::newRow("Ctrl+A") << int(Qt::Key_A) << int(Qt::ControlModifier) << "" << 1;
+    QTest::newRow("Ctrl+Z") << int(Qt::Key_Z) << int(Qt::ControlModifier) << "" << 26;
+}
+
+void TextBoxTest::keysGiveCharacterCodes()
+{
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(QString, text);
+    QFETCH(int, code);
+    const QKeyEvent event(QEvent::KeyPress, key, Qt::KeyboardModifiers(modifiers), text);
+    QCOMPARE(toolkit::charCode(event), std::optional<int>(code));
+}
+
+void TextBoxTest::keysWithoutCodeNeverReachTheFilter_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::newRow("Delete") << int(Qt::Key_Delete) << 0;
+    QTest::newRow("Left") << int(Qt::Key_Left) << 0;
+    QTest::newRow("Right") << int(Qt::Key_Right) << 0;
+    QTest::newRow("Home") << int(Qt::Key_Home) << 0;
+    QTest::newRow("End") << int(Qt::Key_End) << 0;
+    QTest::newRow("Tab") << int(Qt::Key_Tab) << 0;
+    QTest::newRow("F5") << int(Qt::Key_F5) << 0;
+    QTest::newRow("Shift+Left") << int(Qt::Key_Left) << int(Qt::ShiftModifier);
+    QTest::newRow("Alt+A") << int(Qt::Key_A) << int(Qt::AltModifier);
+}
+
+void TextBoxTest::keysWithoutCodeNeverReachTheFilter()
+{
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    toolkit::TextBox box;
+    box.setText(QStringLiteral("128"));
+    QSignalSpy keyPress(&box, &toolkit::TextBox::keyPress);
+    QTest::keyClick(&box, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(keyPress.count(), 0);
+}
+
+void TextBoxTest::filterCanSwallowOrReplaceTheCharacter_data()
+{
+    QTest::addColumn<int>("answer"); // -1 leaves the code as it came
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("accepted") << -1 << "ab" << "ab";
+    QTest::newRow("swallowed") << 0 << "ab" << "";
+    QTest::newRow("replaced") << int('Z') << "ab" << "ZZ";
+}
+
+void TextBoxTest::filterCanSwallowOrReplaceTheCharacter()
+{
+    QFETCH(int, answer);
+    QFETCH(QString, typed);
+    QFETCH(QString, text);
+    toolkit::TextBox box;
+    QList<int> codes;
+    connect(&box, &toolkit::TextBox::keyPress, &box, [&](int &keyAscii) {
+        codes << keyAscii;
+        if (answer >= 0)
+            keyAscii = answer;
+    });
+    QTest::keyClicks(&box, typed);
+    QCOMPARE(box.text(), text);
+    QCOMPARE(codes, (QList<int>{typed.at(0).unicode(), typed.at(1).unicode()}));
+}
+
+// A handler that writes into its own box runs again inside the write, before it returns.
+void TextBoxTest::programWriteRaisesChangeNestedInsideIt()
+{
+    toolkit::TextBox box;
+    QStringList trace;
+    int depth = 0;
+    connect(&box, &toolkit::TextBox::change, &box, [&] {
+        ++depth;
+        trace << QStringLiteral("%1:%2").arg(depth).arg(box.text());
+        if (box.text() == QLatin1String("007"))
+            box.setText(QStringLiteral("7"));
+        trace << QStringLiteral("end %1").arg(depth);
+        --depth;
+    });
+    QTest::keyClicks(&box, QStringLiteral("007"));
+    QCOMPARE(trace, (QStringList{"1:0", "end 1", "1:00", "end 1", "1:007", "2:7", "end 2",
+                                 "end 1"}));
+    QCOMPARE(box.text(), QStringLiteral("7"));
+}
+
+void TextBoxTest::identicalWriteRaisesNothingAndKeepsTheSelection()
+{
+    toolkit::TextBox box;
+    box.setText(QStringLiteral("255"));
+    box.setSelection(1, 2);
+    QSignalSpy change(&box, &toolkit::TextBox::change);
+    box.setText(QStringLiteral("255"));
+    QCOMPARE(change.count(), 0);
+    QCOMPARE(box.selStart(), 1);
+    QCOMPARE(box.selLength(), 2);
+    box.setText(QStringLiteral("25"));
+    QCOMPARE(change.count(), 1);
+}
+
+void TextBoxTest::gotFocusIsRaisedAndSelectionCanBeSet()
+{
+    QWidget window;
+    auto *first = new toolkit::TextBox(&window);
+    auto *box = new toolkit::TextBox(&window);
+    box->move(0, 30);
+    box->setText(QStringLiteral("128"));
+    connect(box, &toolkit::TextBox::gotFocus, box, [box] {
+        box->setSelStart(0);
+        box->setSelLength(static_cast<int>(box->text().size()));
+    });
+    QSignalSpy gotFocus(box, &toolkit::TextBox::gotFocus);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    first->setFocus();
+    // A click that brings the focus keeps the whole text selected, so typing replaces it.
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(3, box->height() / 2));
+    QCOMPARE(gotFocus.count(), 1);
+    QCOMPARE(box->selectedText(), QStringLiteral("128"));
+    QTest::keyClicks(box, QStringLiteral("9"));
+    QCOMPARE(box->text(), QStringLiteral("9"));
+}
+
+QTEST_MAIN(TextBoxTest)
+#include "tst_textbox.moc"
