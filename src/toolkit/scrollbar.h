@@ -5,7 +5,8 @@
 namespace toolkit {
 
 // A horizontal scroll bar that raises scroll repeatedly while its thumb is dragged and change
-// after every other change of its value and when the dragged thumb is released.
+// after every other change of its value and when the dragged thumb is released. Both come
+// after value() has taken the new value; the left and right arrow keys step down and up.
 class HScrollBar : public QScrollBar
 {
     Q_OBJECT
@@ -15,6 +16,9 @@ public:
 signals:
     void change();
     void scroll();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
 };
 
 } // namespace toolkit
