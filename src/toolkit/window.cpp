@@ -18,9 +18,22 @@ QMargins frameMargins(const QWidget *window)
             frame.right() - client.right(), frame.bottom() - client.bottom()};
 }
 
+// The frame of a window not yet shown is unknown (all margins zero); another window's frame
+// stands in for it.
+QMargins knownFrameMargins(const QWidget *window, const QWidget *frameOf)
+{
+    const QMargins margins = frameMargins(window);
+    if (margins.isNull() && frameOf)
+        return frameMargins(frameOf);
+    return margins;
+}
+
 } // namespace
 
-void processPendingMessages() { QCoreApplication::processEvents(); }
+void processPendingMessages()
+{
+    QCoreApplication::processEvents();
+}
 
 void setMousePointer(QWidget *window, int pointer)
 {
@@ -30,7 +43,10 @@ void setMousePointer(QWidget *window, int pointer)
         window->unsetCursor();
 }
 
-std::int32_t hWnd(QWidget *window) { return static_cast<std::int32_t>(window->winId()); }
+std::int32_t hWnd(QWidget *window)
+{
+    return static_cast<std::int32_t>(window->winId());
+}
 
 QWidget *windowOfHandle(std::int32_t handle)
 {
@@ -39,14 +55,27 @@ QWidget *windowOfHandle(std::int32_t handle)
     return QWidget::find(static_cast<WId>(static_cast<std::uint32_t>(handle)));
 }
 
-double outerWidthTwips(const QWidget *window) { return toTwips(window->frameGeometry().width()); }
-double outerHeightTwips(const QWidget *window) { return toTwips(window->frameGeometry().height()); }
-double scaleHeightTwips(const QWidget *window) { return toTwips(window->height()); }
-
-void setOuterHeightTwips(QWidget *window, double height)
+double outerWidthTwips(const QWidget *window, const QWidget *frameOf)
 {
-    const int frame = window->frameGeometry().height() - window->height();
-    const int client = toPixels(height) - frame;
+    const QMargins margins = knownFrameMargins(window, frameOf);
+    return toTwips(window->width() + margins.left() + margins.right());
+}
+
+double outerHeightTwips(const QWidget *window, const QWidget *frameOf)
+{
+    const QMargins margins = knownFrameMargins(window, frameOf);
+    return toTwips(window->height() + margins.top() + margins.bottom());
+}
+
+double scaleHeightTwips(const QWidget *window)
+{
+    return toTwips(window->height());
+}
+
+void setOuterHeightTwips(QWidget *window, double height, const QWidget *frameOf)
+{
+    const QMargins margins = knownFrameMargins(window, frameOf);
+    const int client = toPixels(height) - margins.top() - margins.bottom();
     window->setFixedHeight(client);
 }
 
@@ -55,9 +84,7 @@ void centreOnScreen(QWidget *window, const QWidget *frameOf)
     QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return;
-    QMargins margins = frameMargins(window);
-    if (margins.isNull() && frameOf)
-        margins = frameMargins(frameOf);
+    const QMargins margins = knownFrameMargins(window, frameOf);
     const QSize outer = window->size().grownBy(margins);
     const QRect area = screen->availableGeometry();
     const QPoint frameTopLeft(area.x() + (area.width() - outer.width()) / 2,

@@ -17,11 +17,12 @@ void setMousePointer(QWidget *window, int pointer);
 std::int32_t hWnd(QWidget *window);
 QWidget *windowOfHandle(std::int32_t handle);
 
-// Outer size of a top-level window in twips, its frame included.
-double outerWidthTwips(const QWidget *window);
-double outerHeightTwips(const QWidget *window);
+// Outer size of a top-level window in twips, its frame included. A window that has not been
+// shown yet has no known frame; frameOf, if given, lends its frame margins meanwhile.
+double outerWidthTwips(const QWidget *window, const QWidget *frameOf = nullptr);
+double outerHeightTwips(const QWidget *window, const QWidget *frameOf = nullptr);
 // Sets the outer height in twips, keeping the frame: the client area takes the difference.
-void setOuterHeightTwips(QWidget *window, double height);
+void setOuterHeightTwips(QWidget *window, double height, const QWidget *frameOf = nullptr);
 // Height of the client area in twips.
 double scaleHeightTwips(const QWidget *window);
 
