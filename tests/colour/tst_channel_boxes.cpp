@@ -1,0 +1,323 @@
+#include "app/form1.h"
+#include "support/loadedform.h"
+#include "toolkit/fonts.h"
+#include "toolkit/label.h"
+#include "toolkit/picturebox.h"
+#include "toolkit/textbox.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QRadioButton>
+#include <QTest>
+
+namespace {
+
+toolkit::TextBox *boxOf(const Form1 &form, const QString &group, int index)
+{
+    return group == u"TextC" ? form.TextC[index] : form.TextCM[index];
+}
+
+QColor groupColour(const Form1 &form, const QString &group)
+{
+    return group == u"TextC" ? form.Picture1->backColor() : form.Label1->foreColor();
+}
+
+int channelOf(const QColor &colour, int index)
+{
+    return index == 0 ? colour.red() : index == 1 ? colour.green() : colour.blue();
+}
+
+void useBase(Form1 &form, bool decimal)
+{
+    if (decimal)
+        form.Option3->click();
+    else
+        form.Option4->click();
+}
+
+// The way text arrives from the clipboard: unfiltered, replacing the whole content.
+void pasteOver(toolkit::TextBox *box, const QString &text)
+{
+    QGuiApplication::clipboard()->setText(text);
+    box->selectAll();
+    box->paste();
+}
+
+} // namespace
+
+class ChannelBoxes : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { toolkit::initialiseFonts(); }
+    void typing_data();
+    void typing();
+    void pasting_data();
+    void pasting();
+    void clipboardKeysAreDiscarded();
+    void emptyBox_data();
+    void emptyBox();
+    void groupsAreIndependent_data();
+    void groupsAreIndependent();
+    void selectsWholeTextOnFocus_data();
+    void selectsWholeTextOnFocus();
+    void keyFilter_data();
+    void keyFilter();
+};
+
+void ChannelBoxes::typing_data()
+{
+    QTest::addColumn<bool>("decimal");
+    QTest::addColumn<QString>("group");
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("channel");
+    QTest::newRow("dec 2,5,6") << true << "TextCM" << 0 << "256"
+                               << "255" << 255;
+    QTest::newRow("dec 3,0,0") << true << "TextC" << 0 << "300"
+                               << "255" << 255;
+    QTest::newRow("dec 0,0") << true << "TextCM" << 1 << "00"
+                             << "0" << 0;
+    QTest::newRow("dec 0,7") << true << "TextC" << 2 << "07"
+                             << "7" << 7;
+    QTest::newRow("dec 1,2,8") << true << "TextCM" << 2 << "128"
+                               << "128" << 128;
+    QTest::newRow("hex F,F,F") << false << "TextC" << 1 << "FFF"
+                               << "FF" << 255;
+    QTest::newRow("hex f,f,f") << false << "TextCM" << 0 << "fff"
+                               << "FF" << 255;
+    QTest::newRow("hex 1,0,0") << false << "TextC" << 0 << "100"
+                               << "FF" << 255;
+    QTest::newRow("hex 0ff") << false << "TextCM" << 1 << "0ff"
+                             << "0ff" << 255;
+    QTest::newRow("hex 0FF") << false << "TextC" << 2 << "0FF"
+                             << "0FF" << 255;
+    QTest::newRow("hex ff") << false << "TextCM" << 2 << "ff"
+                            << "ff" << 255;
+    QTest::newRow("hex c8") << false << "TextC" << 1 << "c8"
+                            << "c8" << 200;
+    QTest::newRow("hex 0,0") << false << "TextCM" << 0 << "00"
+                             << "00" << 0;
+}
+
+void ChannelBoxes::typing()
+{
+    QFETCH(bool, decimal);
+    QFETCH(QString, group);
+    QFETCH(int, index);
+    QFETCH(QString, keys);
+    QFETCH(QString, text);
+    QFETCH(int, channel);
+    LoadedForm form;
+    useBase(*form, decimal);
+    toolkit::TextBox *box = boxOf(*form, group, index);
+    box->clear();
+    QTest::keyClicks(box, keys);
+    QCOMPARE(box->text(), text);
+    QCOMPARE(channelOf(groupColour(*form, group), index), channel);
+}
+
+void ChannelBoxes::pasting_data()
+{
+    QTest::addColumn<bool>("decimal");
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("channel");
+    QTest::newRow("dec letter first") << true << "abc"
+                                      << "0" << 0;
+    QTest::newRow("dec digits then letters") << true << "12ab"
+                                             << "12" << 12;
+    QTest::newRow("dec blanks and leading zeros") << true << " 0 4\t2\n"
+                                                  << "42" << 42;
+    QTest::newRow("dec exponent") << true << "2e2"
+                                  << "200" << 200;
+    QTest::newRow("dec fraction kept, half to even") << true << "2.5"
+                                                     << "2.5" << 2;
+    QTest::newRow("dec negative enters as 0") << true << "-5"
+                                              << "-5" << 0;
+    QTest::newRow("dec past a double") << true << "1e400"
+                                       << "255" << 255;
+    QTest::newRow("dec a million digits") << true << QString(1'000'000, u'9') << "255" << 255;
+    QTest::newRow("hex letter first") << false << "xyz"
+                                      << "xyz" << 0;
+    QTest::newRow("hex digits then letters") << false << "c8zz"
+                                             << "c8zz" << 200;
+    QTest::newRow("hex past the cap") << false << "1ff"
+                                      << "FF" << 255;
+    QTest::newRow("hex sign") << false << "-1"
+                              << "-1" << 0;
+    QTest::newRow("hex past a double") << false << QString(1000, u'f') << "FF" << 255;
+}
+
+void ChannelBoxes::pasting()
+{
+    QFETCH(bool, decimal);
+    QFETCH(QString, pasted);
+    QFETCH(QString, text);
+    QFETCH(int, channel);
+    for (const QString &group : {QStringLiteral("TextC"), QStringLiteral("TextCM")}) {
+        LoadedForm form;
+        useBase(*form, decimal);
+        toolkit::TextBox *box = boxOf(*form, group, 1);
+        pasteOver(box, pasted);
+        QCOMPARE(box->text(), text);
+        QCOMPARE(channelOf(groupColour(*form, group), 1), channel);
+    }
+}
+
+void ChannelBoxes::clipboardKeysAreDiscarded()
+{
+    LoadedForm form;
+    toolkit::TextBox *box = form->TextCM[0];
+    QGuiApplication::clipboard()->setText(QStringLiteral("12"));
+    box->selectAll();
+    QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(box, Qt::Key_X, Qt::ControlModifier);
+    QCOMPARE(box->text(), QStringLiteral("0"));
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("12"));
+}
+
+void ChannelBoxes::emptyBox_data()
+{
+    QTest::addColumn<bool>("decimal");
+    QTest::addColumn<QString>("group");
+    QTest::addColumn<bool>("blocks");
+    QTest::newRow("dec TextC") << true << "TextC" << true;
+    QTest::newRow("dec TextCM") << true << "TextCM" << true;
+    QTest::newRow("hex TextC") << false << "TextC" << false;
+    QTest::newRow("hex TextCM") << false << "TextCM" << false;
+}
+
+void ChannelBoxes::emptyBox()
+{
+    QFETCH(bool, decimal);
+    QFETCH(QString, group);
+    QFETCH(bool, blocks);
+    LoadedForm form;
+    useBase(*form, decimal);
+    for (int i = 0; i < 3; ++i)
+        pasteOver(boxOf(*form, group, i), QStringLiteral("9"));
+    const QColor before = groupColour(*form, group);
+    QCOMPARE(before, QColor(9, 9, 9));
+
+    // Emptying a box changes nothing by itself.
+    boxOf(*form, group, 0)->clear();
+    QCOMPARE(boxOf(*form, group, 0)->text(), QString());
+    QCOMPARE(groupColour(*form, group), before);
+
+    // An edit of another box of the group: held back in decimal, empty counts 0 in hex.
+    boxOf(*form, group, 1)->selectAll();
+    QTest::keyClick(boxOf(*form, group, 1), '5');
+    QCOMPARE(groupColour(*form, group), blocks ? before : QColor(0, 5, 9));
+}
+
+void ChannelBoxes::groupsAreIndependent_data()
+{
+    QTest::addColumn<bool>("decimal");
+    QTest::newRow("dec") << true;
+    QTest::newRow("hex") << false;
+}
+
+void ChannelBoxes::groupsAreIndependent()
+{
+    QFETCH(bool, decimal);
+    LoadedForm form;
+    useBase(*form, decimal);
+    const QColor back = form->Picture1->backColor();
+    const QColor fore = form->Label1->foreColor();
+    QCOMPARE(back, QColor(Qt::white));
+    QCOMPARE(fore, QColor(Qt::black));
+    for (int i = 0; i < 3; ++i) {
+        form->TextCM[i]->selectAll();
+        QTest::keyClicks(form->TextCM[i], QStringLiteral("77"));
+    }
+    const QColor newFore = decimal ? QColor(77, 77, 77) : QColor(0x77, 0x77, 0x77);
+    QCOMPARE(form->Label1->foreColor(), newFore);
+    QCOMPARE(form->Picture1->backColor(), back);
+    for (int i = 0; i < 3; ++i) {
+        form->TextC[i]->selectAll();
+        QTest::keyClicks(form->TextC[i], QStringLiteral("12"));
+    }
+    QCOMPARE(form->Picture1->backColor(), decimal ? QColor(12, 12, 12) : QColor(18, 18, 18));
+    QCOMPARE(form->Label1->foreColor(), newFore);
+}
+
+void ChannelBoxes::selectsWholeTextOnFocus_data()
+{
+    QTest::addColumn<QString>("group");
+    QTest::addColumn<int>("index");
+    QTest::newRow("TextC(0)") << "TextC" << 0;
+    QTest::newRow("TextC(2)") << "TextC" << 2;
+    QTest::newRow("TextCM(1)") << "TextCM" << 1;
+}
+
+void ChannelBoxes::selectsWholeTextOnFocus()
+{
+    QFETCH(QString, group);
+    QFETCH(int, index);
+    LoadedForm form;
+    form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&*form));
+    toolkit::TextBox *box = boxOf(*form, group, index);
+    pasteOver(box, QStringLiteral("128"));
+    box->setCursorPosition(1);
+    form->Picture1->setFocus();
+    QVERIFY(!box->hasSelectedText());
+    // The toolkit itself selects nothing for this reason; the handler does.
+    box->setFocus(Qt::OtherFocusReason);
+    QVERIFY(box->hasFocus());
+    QCOMPARE(box->selectedText(), QStringLiteral("128"));
+    QCOMPARE(box->selStart(), 0);
+    QTest::keyClick(box, '4');
+    QCOMPARE(box->text(), QStringLiteral("4"));
+}
+
+void ChannelBoxes::keyFilter_data()
+{
+    QTest::addColumn<bool>("decimal");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("dec 5") << true << int('5') << true;
+    QTest::newRow("dec a") << true << int('a') << false;
+    QTest::newRow("dec A") << true << int('A') << false;
+    QTest::newRow("dec g") << true << int('g') << false;
+    QTest::newRow("dec enter") << true << 13 << false;
+    QTest::newRow("dec backspace") << true << 8 << true;
+    QTest::newRow("hex 5") << false << int('5') << true;
+    QTest::newRow("hex a") << false << int('a') << true;
+    QTest::newRow("hex A") << false << int('A') << true;
+    QTest::newRow("hex g") << false << int('g') << false;
+    QTest::newRow("hex enter") << false << 13 << false;
+    QTest::newRow("hex backspace") << false << 8 << true;
+}
+
+void ChannelBoxes::keyFilter()
+{
+    QFETCH(bool, decimal);
+    QFETCH(int, code);
+    QFETCH(bool, accepted);
+    LoadedForm form;
+    useBase(*form, decimal);
+    for (int index = 0; index < 3; ++index) {
+        int background = code;
+        form->TextC_KeyPress(index, background);
+        QCOMPARE(background, accepted ? code : 0);
+        int text = code;
+        form->TextCM_KeyPress(index, text);
+        QCOMPARE(text, accepted ? code : 0);
+    }
+    if (code < 0x20)
+        return;
+    // Typed in front of a digit, where a character that got through would show in either base.
+    toolkit::TextBox *box = form->TextC[0];
+    pasteOver(box, QStringLiteral("1"));
+    box->setCursorPosition(0);
+    QTest::keyClick(box, char(code));
+    const QString typed = QString(QChar(code)) + u'1';
+    const QString kept = decimal ? QString::number(typed.toInt()) : typed;
+    QCOMPARE(box->text(), accepted ? kept : QStringLiteral("1"));
+}
+
+QTEST_MAIN(ChannelBoxes)
+#include "tst_channel_boxes.moc"

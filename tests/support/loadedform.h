@@ -1,0 +1,23 @@
+#pragma once
+
+#include "support/fakefonts.h"
+
+#include <memory>
+
+class Form1;
+
+// The main window brought to its working state by its own start-up, over a short fake font
+// list. Needs a QApplication on which toolkit::initialiseFonts() has run.
+class LoadedForm
+{
+public:
+    LoadedForm();
+    ~LoadedForm();
+
+    Form1 &operator*() const { return *m_form; }
+    Form1 *operator->() const { return m_form.get(); }
+
+private:
+    FakeFonts m_fonts;
+    std::unique_ptr<Form1> m_form;
+};
