@@ -25,7 +25,12 @@ protected:
                           QRectF(QPointF(event->rect().topLeft()) * m_box->m_image.devicePixelRatio(),
                                  QSizeF(event->rect().size()) * m_box->m_image.devicePixelRatio()));
     }
-    void resizeEvent(QResizeEvent *) override { m_box->resetSurface(); }
+    // A pending resize delivered at the first show must not erase what was drawn before it.
+    void resizeEvent(QResizeEvent *) override
+    {
+        if (m_box->m_image.size() != size() * m_box->devicePixelRatioF())
+            m_box->resetSurface();
+    }
 
 private:
     PictureBox *m_box;
@@ -37,7 +42,6 @@ PictureBox::PictureBox(QWidget *parent)
 {
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setLineWidth(2);
-    setContentsMargins(0, 0, 0, 0);
 }
 
 PictureBox::~PictureBox() { finishDrawing(); }
@@ -83,8 +87,9 @@ void PictureBox::resizeEvent(QResizeEvent *event)
 void PictureBox::resetSurface()
 {
     finishDrawing();
+    m_surface->setGeometry(contentsRect());
     const qreal ratio = devicePixelRatioF();
-    QImage image(m_surface->size() * ratio, QImage::Format_ARGB32_Premultiplied);
+    QImage image(contentsRect().size() * ratio, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(ratio);
     image.fill(m_backColor);
     m_image = std::move(image);
