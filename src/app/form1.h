@@ -107,6 +107,7 @@ public:
 
 private:
     void createControls();
+    void setAccessibleNames();
     void setTabOrder();
     void wireEvents();
 

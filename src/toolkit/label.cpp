@@ -1,7 +1,9 @@
 #include "toolkit/label.h"
 
 #include "toolkit/fonts.h"
+#include "toolkit/accessibility.h"
 
+#include <QAccessible>
 #include <QEvent>
 #include <QFontMetrics>
 #include <QPainter>
@@ -16,6 +18,7 @@ Label::Label(const QString &caption, QWidget *parent)
     m_font = font();
     m_fontName = m_font.family();
     m_fontSize = m_font.pointSizeF();
+    installAccessibility();
     setAttribute(Qt::WA_TranslucentBackground);
     setAutoFillBackground(false);
 }
@@ -24,6 +27,8 @@ void Label::setCaption(const QString &caption)
 {
     m_caption = caption;
     fontChanged();
+    QAccessibleEvent event(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&event);
 }
 
 void Label::setAutoSize(bool on)

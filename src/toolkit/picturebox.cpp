@@ -1,5 +1,6 @@
 #include "toolkit/picturebox.h"
 
+#include "toolkit/accessibility.h"
 #include "toolkit/twips.h"
 
 #include <QPaintEvent>
@@ -21,9 +22,10 @@ protected:
     {
         m_box->finishDrawing();
         QPainter painter(this);
-        painter.drawImage(event->rect(), m_box->m_image,
-                          QRectF(QPointF(event->rect().topLeft()) * m_box->m_image.devicePixelRatio(),
-                                 QSizeF(event->rect().size()) * m_box->m_image.devicePixelRatio()));
+        painter.drawImage(
+            event->rect(), m_box->m_image,
+            QRectF(QPointF(event->rect().topLeft()) * m_box->m_image.devicePixelRatio(),
+                   QSizeF(event->rect().size()) * m_box->m_image.devicePixelRatio()));
     }
     // A pending resize delivered at the first show must not erase what was drawn before it.
     void resizeEvent(QResizeEvent *) override
@@ -40,13 +42,20 @@ PictureBox::PictureBox(QWidget *parent)
     : QFrame(parent), m_surface(new DrawingSurface(this)),
       m_backColor(palette().color(QPalette::Button))
 {
+    installAccessibility();
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setLineWidth(2);
 }
 
-PictureBox::~PictureBox() { finishDrawing(); }
+PictureBox::~PictureBox()
+{
+    finishDrawing();
+}
 
-QWidget *PictureBox::surface() const { return m_surface; }
+QWidget *PictureBox::surface() const
+{
+    return m_surface;
+}
 
 void PictureBox::setBackColor(const QColor &colour)
 {
@@ -108,13 +117,32 @@ bool PictureBox::paintPicture(const Picture &picture, double left, double top)
         m_painter = std::make_unique<QPainter>(&m_image);
         m_surface->update();
     }
-    const QImage &image = picture.image();
+    const QImage &image = drawable(picture.image());
     const QSizeF size = QSizeF(image.size()) / image.devicePixelRatio();
     m_painter->drawImage(QRectF(QPointF(left / twipsPerPixel, top / twipsPerPixel), size), image);
     return true;
 }
 
-void PictureBox::finishDrawing() { m_painter.reset(); }
+// The image in a format the surface copies straight; others (the palette images of GIF and
+// 8-bit BMP files) would be converted again on every call of a run of tiles, so the converted
+// copy of the last one is kept.
+const QImage &PictureBox::drawable(const QImage &image)
+{
+    const QImage::Format format = image.format();
+    if (format == QImage::Format_RGB32 || format == QImage::Format_ARGB32_Premultiplied)
+        return image;
+    if (m_drawable.isNull() || m_drawableKey != image.cacheKey()) {
+        m_drawable = image.convertToFormat(
+            image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+        m_drawableKey = image.cacheKey();
+    }
+    return m_drawable;
+}
+
+void PictureBox::finishDrawing()
+{
+    m_painter.reset();
+}
 
 float PictureBox::scaleWidth() const
 {
