@@ -1,0 +1,204 @@
+#include "toolkit/metafile/dib.h"
+
+#include "toolkit/metafile/bytereader.h"
+
+#include <QList>
+
+#include <bit>
+
+namespace toolkit::metafile {
+namespace {
+
+constexpr quint32 biRgb = 0;
+constexpr quint32 biBitfields = 3;
+constexpr quint32 biJpeg = 4;
+constexpr quint32 biPng = 5;
+constexpr quint32 biAlphaBitfields = 6;
+
+struct DibHeader
+{
+    quint32 headerSize = 0;
+    qint64 width = 0;
+    qint64 height = 0;
+    int bitCount = 0;
+    quint32 compression = biRgb;
+    quint32 colorsUsed = 0;
+    bool core = false;
+};
+
+std::optional<DibHeader> readHeader(const ByteReader &in)
+{
+    DibHeader h;
+    h.headerSize = in.u32(0);
+    if (h.headerSize == 12 && in.has(0, 12)) {
+        h.core = true;
+        h.width = in.u16(4);
+        h.height = in.u16(6);
+        h.bitCount = in.u16(10);
+        return h;
+    }
+    if (h.headerSize < 40 || !in.has(0, h.headerSize))
+        return std::nullopt;
+    h.width = in.i32(4);
+    h.height = in.i32(8);
+    h.bitCount = in.u16(14);
+    h.compression = in.u32(16);
+    h.colorsUsed = in.u32(32);
+    return h;
+}
+
+// Where a channel lies in a pixel word, for BI_BITFIELDS and the 16- and 32-bit defaults.
+struct Channel
+{
+    quint32 mask = 0;
+    int shift = 0;
+    int bits = 0;
+
+    explicit Channel(quint32 m) : mask(m)
+    {
+        if (m) {
+            shift = std::countr_zero(m);
+            bits = std::popcount(m);
+        }
+    }
+    int value(quint32 word) const
+    {
+        if (!bits)
+            return 255;
+        const quint32 v = (word & mask) >> shift;
+        const quint32 max = bits >= 32 ? 0xffffffffu : ((1u << bits) - 1);
+        return static_cast<int>(static_cast<quint64>(v) * 255 / max);
+    }
+};
+
+std::optional<QImage> unpack(const DibHeader &h, const ByteReader &info, const ByteReader &bits,
+                             const QList<QRgb> &palette, bool useAlpha)
+{
+    const qint64 width = h.width;
+    const qint64 height = h.height < 0 ? -h.height : h.height;
+    const qint64 stride = ((width * h.bitCount + 31) / 32) * 4;
+    if (!bits.has(0, stride * height))
+        return std::nullopt;
+    QImage image(static_cast<int>(width), static_cast<int>(height),
+                 useAlpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    if (image.isNull())
+        return std::nullopt;
+    quint32 masks[4] = {0, 0, 0, 0};
+    if (h.bitCount == 16) {
+        masks[0] = 0x7c00, masks[1] = 0x03e0, masks[2] = 0x001f;
+    } else if (h.bitCount == 32) {
+        masks[0] = 0xff0000, masks[1] = 0xff00, masks[2] = 0xff;
+    }
+    if (h.compression == biBitfields || h.compression == biAlphaBitfields) {
+        // The masks sit at the end of a version 2+ header, or just after a plain one.
+        const qint64 at = 40;
+        for (int i = 0; i < 3; ++i)
+            masks[i] = info.u32(at + 4 * i);
+        if (h.compression == biAlphaBitfields || h.headerSize >= 56)
+            masks[3] = info.u32(at + 12);
+    }
+    if (useAlpha && h.bitCount == 32 && !masks[3])
+        masks[3] = 0xff000000;
+    const Channel r(masks[0]), g(masks[1]), b(masks[2]), a(masks[3]);
+    const auto colour = [&](int index) {
+        return index < palette.size() ? palette[index] : qRgb(0, 0, 0);
+    };
+    for (qint64 y = 0; y < height; ++y) {
+        const qint64 row = h.height < 0 ? y : height - 1 - y;
+        const qint64 base = row * stride;
+        QRgb *out = reinterpret_cast<QRgb *>(image.scanLine(static_cast<int>(y)));
+        for (qint64 x = 0; x < width; ++x) {
+            switch (h.bitCount) {
+            case 1:
+                out[x] = colour((bits.u8(base + x / 8) >> (7 - x % 8)) & 1);
+                break;
+            case 4:
+                out[x] = colour((bits.u8(base + x / 2) >> (x % 2 ? 0 : 4)) & 0x0f);
+                break;
+            case 8:
+                out[x] = colour(bits.u8(base + x));
+                break;
+            case 24:
+                out[x] = qRgb(bits.u8(base + 3 * x + 2), bits.u8(base + 3 * x + 1),
+                              bits.u8(base + 3 * x));
+                break;
+            default: {
+                const quint32 word =
+                    h.bitCount == 16 ? bits.u16(base + 2 * x) : bits.u32(base + 4 * x);
+                out[x] = qRgba(r.value(word), g.value(word), b.value(word),
+                               useAlpha ? a.value(word) : 255);
+            }
+            }
+        }
+    }
+    return image;
+}
+
+} // namespace
+
+std::optional<Dib> decodeDib(QByteArrayView infoData, QByteArrayView bitsData, qint64 maxPixels)
+{
+    const ByteReader info(infoData);
+    const std::optional<DibHeader> h = readHeader(info);
+    if (!h || h->width <= 0 || h->height == 0 || h->height == INT32_MIN)
+        return std::nullopt;
+    const qint64 height = h->height < 0 ? -h->height : h->height;
+    if (h->width > 32767 || height > 32767 || h->width * height > maxPixels)
+        return std::nullopt;
+    if (h->compression == biJpeg || h->compression == biPng) {
+        QImage image = QImage::fromData(bitsData);
+        if (image.isNull() || qint64(image.width()) * image.height() > maxPixels)
+            return std::nullopt;
+        return Dib{image, h->height > 0};
+    }
+    if (h->compression != biRgb && h->compression != biBitfields &&
+        h->compression != biAlphaBitfields)
+        return std::nullopt;
+    const int bpp = h->bitCount;
+    if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32)
+        return std::nullopt;
+    QList<QRgb> palette;
+    if (bpp <= 8) {
+        const qint64 count =
+            h->colorsUsed && h->colorsUsed < (1u << bpp) ? h->colorsUsed : (1 << bpp);
+        const qint64 entry = h->core ? 3 : 4;
+        for (qint64 i = 0; i < count; ++i) {
+            const qint64 at = h->headerSize + i * entry;
+            if (!info.has(at, 3))
+                break;
+            palette << qRgb(info.u8(at + 2), info.u8(at + 1), info.u8(at));
+        }
+    }
+    const bool useAlpha = h->compression == biAlphaBitfields;
+    std::optional<QImage> image = unpack(*h, info, ByteReader(bitsData), palette, useAlpha);
+    if (!image)
+        return std::nullopt;
+    return Dib{std::move(*image), h->height > 0};
+}
+
+std::optional<Dib> decodePackedDib(QByteArrayView dib, qint64 maxPixels)
+{
+    const ByteReader in(dib);
+    const std::optional<DibHeader> h = readHeader(in);
+    if (!h)
+        return std::nullopt;
+    qint64 tableSize = 0;
+    if (h->bitCount <= 8 && h->bitCount > 0) {
+        const qint64 count = h->colorsUsed && h->colorsUsed < (1u << h->bitCount)
+                                 ? h->colorsUsed
+                                 : (1 << h->bitCount);
+        tableSize = count * (h->core ? 3 : 4);
+    } else if (h->compression == biBitfields && h->headerSize == 40) {
+        tableSize = 12;
+    } else if (h->compression == biAlphaBitfields && h->headerSize == 40) {
+        tableSize = 16;
+    } else if (!h->core) {
+        tableSize = qint64(h->colorsUsed) * 4;
+    }
+    const qint64 bitsAt = h->headerSize + tableSize;
+    if (!in.has(bitsAt, 0))
+        return std::nullopt;
+    return decodeDib(dib.first(bitsAt), dib.sliced(bitsAt), maxPixels);
+}
+
+} // namespace toolkit::metafile

@@ -1,0 +1,511 @@
+#include "toolkit/metafile/emfplayer.h"
+
+#include "toolkit/metafile/bytereader.h"
+#include "toolkit/metafile/canvas.h"
+#include "toolkit/metafile/dib.h"
+#include "toolkit/metafile/picturesize.h"
+#include "toolkit/metafile/textcodec.h"
+
+#include <cmath>
+
+namespace toolkit::metafile {
+namespace {
+
+constexpr quint32 emfSignature = 0x464D4520; // " EMF"
+constexpr qint64 headerMinimum = 88;
+constexpr qint64 maxRecords = 1'000'000;
+// Pattern brushes are small tiles; a larger one is not worth its memory.
+constexpr qint64 maxPatternPixels = 1 << 20;
+
+QColor colour(const ByteReader &r, qint64 at)
+{
+    return QColor(r.u8(at), r.u8(at + 1), r.u8(at + 2));
+}
+QPointF pointL(const ByteReader &r, qint64 at)
+{
+    return QPointF(r.i32(at), r.i32(at + 4));
+}
+QRectF rectL(const ByteReader &r, qint64 at)
+{
+    return QRectF(pointL(r, at), pointL(r, at + 8));
+}
+
+// Plays one file's records onto a canvas. Each record is read through a reader that spans
+// it alone, so that no field of one record can reach into the next or past the file.
+class EmfPlayer
+{
+public:
+    EmfPlayer(Canvas &canvas, qint64 maxPixels) : m_canvas(canvas), m_maxPixels(maxPixels) {}
+    void play(quint32 type, const ByteReader &r);
+
+private:
+    QPolygonF points(const ByteReader &r, qint64 countAt, qint64 dataAt, bool small) const;
+    void polyPoly(const ByteReader &r, bool small, bool closed);
+    void createPen(const ByteReader &r, bool extended);
+    void createBrush(const ByteReader &r);
+    void createPatternBrush(const ByteReader &r);
+    void createFont(const ByteReader &r);
+    void text(const ByteReader &r, bool wide);
+    void bitmap(const ByteReader &r, const QRectF &dest, const QRectF &source, qint64 infoAt,
+                quint32 usage, quint32 rop);
+    void clipRegion(const ByteReader &r);
+    void worldTransform(const ByteReader &r, bool modify);
+
+    Canvas &m_canvas;
+    qint64 m_maxPixels;
+};
+
+QPolygonF EmfPlayer::points(const ByteReader &r, qint64 countAt, qint64 dataAt, bool small) const
+{
+    const qint64 count = r.u32(countAt);
+    const qint64 size = small ? 4 : 8;
+    QPolygonF out;
+    if (!r.has(dataAt, count * size))
+        return out;
+    out.reserve(count);
+    for (qint64 i = 0; i < count; ++i) {
+        const qint64 at = dataAt + i * size;
+        out << (small ? QPointF(r.i16(at), r.i16(at + 2)) : pointL(r, at));
+    }
+    return out;
+}
+
+void EmfPlayer::polyPoly(const ByteReader &r, bool small, bool closed)
+{
+    const qint64 polys = r.u32(24);
+    const qint64 total = r.u32(28);
+    const qint64 size = small ? 4 : 8;
+    const qint64 pointsAt = 32 + polys * 4;
+    if (!r.has(32, polys * 4) || !r.has(pointsAt, total * size))
+        return;
+    QList<QPolygonF> shapes;
+    qint64 next = 0;
+    for (qint64 p = 0; p < polys; ++p) {
+        const qint64 count = r.u32(32 + p * 4);
+        if (count > total - next)
+            return;
+        QPolygonF shape;
+        for (qint64 i = 0; i < count; ++i, ++next) {
+            const qint64 at = pointsAt + next * size;
+            shape << (small ? QPointF(r.i16(at), r.i16(at + 2)) : pointL(r, at));
+        }
+        shapes << shape;
+    }
+    if (closed) {
+        m_canvas.polyPolygon(shapes);
+        return;
+    }
+    for (const QPolygonF &shape : shapes)
+        m_canvas.polyline(shape);
+}
+
+void EmfPlayer::createPen(const ByteReader &r, bool extended)
+{
+    if (!r.has(0, extended ? 48 : 28))
+        return;
+    LogPen pen;
+    if (extended) {
+        pen.style = static_cast<int>(r.u32(28));
+        pen.width = r.u32(32);
+        pen.color = colour(r, 40);
+        if (r.u32(36) == quint32(gdi::bsNull))
+            pen.style = gdi::psNull;
+    } else {
+        pen.style = static_cast<int>(r.u32(12));
+        pen.width = r.i32(16);
+        pen.color = colour(r, 24);
+    }
+    m_canvas.storeObject(r.u32(8), pen);
+}
+
+void EmfPlayer::createBrush(const ByteReader &r)
+{
+    if (!r.has(0, 24))
+        return;
+    LogBrush brush;
+    brush.style = static_cast<int>(r.u32(12));
+    brush.color = colour(r, 16);
+    brush.hatch = static_cast<int>(r.u32(20));
+    m_canvas.storeObject(r.u32(8), brush);
+}
+
+void EmfPlayer::createPatternBrush(const ByteReader &r)
+{
+    if (!r.has(0, 32))
+        return;
+    LogBrush brush;
+    brush.style = gdi::bsDibPattern;
+    brush.color = Qt::black;
+    const std::optional<Dib> dib =
+        decodeDib(r.bytes(r.u32(16), r.u32(20)), r.bytes(r.u32(24), r.u32(28)), maxPatternPixels);
+    if (dib)
+        brush.pattern = dib->image;
+    m_canvas.storeObject(r.u32(8), brush);
+}
+
+void EmfPlayer::createFont(const ByteReader &r)
+{
+    // The LOGFONTW that every variant of the record starts with.
+    if (!r.has(0, 12 + 92))
+        return;
+    LogFont font;
+    font.height = r.i32(12);
+    font.escapement = r.i32(20);
+    font.weight = r.i32(28);
+    font.italic = r.u8(32);
+    font.underline = r.u8(33);
+    font.strikeOut = r.u8(34);
+    font.charset = r.u8(35);
+    for (qint64 i = 0; i < 32; ++i) {
+        const char16_t unit = r.u16(40 + 2 * i);
+        if (!unit)
+            break;
+        font.face += QChar(unit);
+    }
+    m_canvas.storeObject(r.u32(8), font);
+}
+
+void EmfPlayer::text(const ByteReader &r, bool wide)
+{
+    constexpr quint32 etoNoRect = 0x100, etoPdy = 0x2000;
+    if (!r.has(0, 60))
+        return;
+    TextRun run;
+    run.reference = pointL(r, 36);
+    const qint64 count = r.u32(44);
+    const qint64 stringAt = r.u32(48);
+    run.options = r.u32(52);
+    qint64 dxAt = 0;
+    if (run.options & etoNoRect) {
+        dxAt = r.u32(56);
+    } else {
+        if (!r.has(0, 76))
+            return;
+        run.rect = rectL(r, 56);
+        dxAt = r.u32(72);
+    }
+    const QByteArrayView bytes = r.bytes(stringAt, count * (wide ? 2 : 1));
+    if (bytes.size() != count * (wide ? 2 : 1))
+        return;
+    const qint64 step = run.options & etoPdy ? 8 : 4;
+    QList<double> advances;
+    if (dxAt && r.has(dxAt, count * step)) {
+        for (qint64 i = 0; i < count; ++i)
+            advances << r.i32(dxAt + i * step);
+    }
+    if (wide) {
+        const ByteReader units(bytes);
+        for (qint64 i = 0; i < count; ++i)
+            run.text += QChar(char16_t(units.u16(2 * i)));
+        run.advances = advances;
+    } else {
+        DecodedText decoded = decodeCharsetText(bytes, m_canvas.state().font.charset, advances);
+        run.text = decoded.text;
+        run.advances = decoded.advances;
+    }
+    m_canvas.textOut(run);
+}
+
+void EmfPlayer::bitmap(const ByteReader &r, const QRectF &dest, const QRectF &source, qint64 infoAt,
+                       quint32 usage, quint32 rop)
+{
+    const qint64 infoSize = r.u32(infoAt + 4);
+    if (infoSize == 0) {
+        m_canvas.patBlt(dest, rop);
+        return;
+    }
+    if (usage != 0)
+        return;
+    const std::optional<Dib> dib =
+        decodeDib(r.bytes(r.u32(infoAt), infoSize), r.bytes(r.u32(infoAt + 8), r.u32(infoAt + 12)),
+                  m_maxPixels);
+    if (dib)
+        m_canvas.drawBitmap(dest, *dib, source, rop);
+}
+
+void EmfPlayer::clipRegion(const ByteReader &r)
+{
+    const qint64 size = r.u32(8);
+    const int mode = static_cast<int>(r.u32(12));
+    if (size < 32) {
+        m_canvas.selectClipRegion(std::nullopt, mode);
+        return;
+    }
+    const ByteReader region = r.sub(16, size);
+    const qint64 count = region.u32(8);
+    if (!region.has(32, count * 16))
+        return;
+    QPainterPath area;
+    for (qint64 i = 0; i < count; ++i)
+        area.addRect(rectL(region, 32 + i * 16).normalized());
+    m_canvas.selectClipRegion(area.simplified(), mode);
+}
+
+void EmfPlayer::worldTransform(const ByteReader &r, bool modify)
+{
+    float v[6];
+    for (int i = 0; i < 6; ++i) {
+        v[i] = r.f32(8 + 4 * i);
+        if (!std::isfinite(v[i]))
+            return;
+    }
+    const QTransform given(v[0], v[1], v[2], v[3], v[4], v[5]);
+    QTransform &world = m_canvas.state().world;
+    switch (modify ? r.u32(32) : 4) {
+    case 1:
+        world = QTransform();
+        break;
+    case 2:
+        world = given * world;
+        break;
+    case 3:
+        world = world * given;
+        break;
+    case 4:
+        world = given;
+        break;
+    default:
+        break;
+    }
+}
+
+void EmfPlayer::play(quint32 type, const ByteReader &r)
+{
+    DcState &s = m_canvas.state();
+    switch (type) {
+    case 2: // POLYBEZIER
+    case 85:
+        m_canvas.polyBezier(points(r, 24, 28, type == 85), false);
+        break;
+    case 3: // POLYGON
+    case 86:
+        m_canvas.polygon(points(r, 24, 28, type == 86));
+        break;
+    case 4: // POLYLINE
+    case 87:
+        m_canvas.polyline(points(r, 24, 28, type == 87));
+        break;
+    case 5: // POLYBEZIERTO
+    case 88:
+        m_canvas.polyBezier(points(r, 24, 28, type == 88), true);
+        break;
+    case 6: // POLYLINETO
+    case 89:
+        m_canvas.polylineTo(points(r, 24, 28, type == 89));
+        break;
+    case 7: // POLYPOLYLINE
+    case 90:
+        polyPoly(r, type == 90, false);
+        break;
+    case 8: // POLYPOLYGON
+    case 91:
+        polyPoly(r, type == 91, true);
+        break;
+    case 9:
+        s.windowExt = QSizeF(r.i32(8), r.i32(12));
+        break;
+    case 10:
+        s.windowOrg = pointL(r, 8);
+        break;
+    case 11:
+        s.viewportExt = QSizeF(r.i32(8), r.i32(12));
+        break;
+    case 12:
+        s.viewportOrg = pointL(r, 8);
+        break;
+    case 15:
+        m_canvas.setPixel(pointL(r, 8), colour(r, 16));
+        break;
+    case 17:
+        if (r.u32(8) >= gdi::mmText && r.u32(8) <= gdi::mmAnisotropic)
+            s.mapMode = static_cast<int>(r.u32(8));
+        break;
+    case 18:
+        s.backMode = static_cast<int>(r.u32(8));
+        break;
+    case 19:
+        s.polyFillMode = static_cast<int>(r.u32(8));
+        break;
+    case 22:
+        s.textAlign = static_cast<int>(r.u32(8));
+        break;
+    case 24:
+        s.textColor = colour(r, 8);
+        break;
+    case 25:
+        s.backColor = colour(r, 8);
+        break;
+    case 27:
+        m_canvas.moveTo(pointL(r, 8));
+        break;
+    case 29:
+        m_canvas.excludeClip(rectL(r, 8));
+        break;
+    case 30:
+        m_canvas.intersectClip(rectL(r, 8));
+        break;
+    case 31: // SCALEVIEWPORTEXTEX
+    case 32: {
+        QSizeF &ext = type == 31 ? s.viewportExt : s.windowExt;
+        if (r.i32(12) != 0 && r.i32(20) != 0)
+            ext = QSizeF(ext.width() * r.i32(8) / r.i32(12), ext.height() * r.i32(16) / r.i32(20));
+        break;
+    }
+    case 33:
+        m_canvas.saveDc();
+        break;
+    case 34:
+        m_canvas.restoreDc(r.i32(8));
+        break;
+    case 35:
+    case 36:
+        worldTransform(r, type == 36);
+        break;
+    case 37:
+        m_canvas.selectObject(r.u32(8));
+        break;
+    case 38:
+        createPen(r, false);
+        break;
+    case 39:
+        createBrush(r);
+        break;
+    case 40:
+        m_canvas.deleteObject(r.u32(8));
+        break;
+    case 42:
+        m_canvas.ellipse(rectL(r, 8));
+        break;
+    case 43:
+        m_canvas.rectangle(rectL(r, 8));
+        break;
+    case 44:
+        m_canvas.roundRect(rectL(r, 8), QSizeF(r.i32(24), r.i32(28)));
+        break;
+    case 45: // ARC, CHORD, PIE
+    case 46:
+    case 47:
+        m_canvas.arc(rectL(r, 8), pointL(r, 24), pointL(r, 32),
+                     type == 45   ? Canvas::ArcOnly
+                     : type == 46 ? Canvas::Chord
+                                  : Canvas::Pie);
+        break;
+    case 54:
+        m_canvas.lineTo(pointL(r, 8));
+        break;
+    case 59:
+        m_canvas.beginPath();
+        break;
+    case 60:
+        m_canvas.endPath();
+        break;
+    case 61:
+        m_canvas.closeFigure();
+        break;
+    case 62: // FILLPATH, STROKEANDFILLPATH, STROKEPATH
+    case 63:
+    case 64:
+        m_canvas.fillPath(type != 64, type != 62);
+        break;
+    case 67:
+        m_canvas.clipToPath();
+        break;
+    case 68:
+        m_canvas.abortPath();
+        break;
+    case 75:
+        clipRegion(r);
+        break;
+    case 76: // BITBLT
+        if (r.has(0, 100))
+            bitmap(r, QRectF(r.i32(24), r.i32(28), r.i32(32), r.i32(36)),
+                   QRectF(r.i32(44), r.i32(48), r.i32(32), r.i32(36)), 84, r.u32(80), r.u32(40));
+        break;
+    case 77: // STRETCHBLT
+        if (r.has(0, 108))
+            bitmap(r, QRectF(r.i32(24), r.i32(28), r.i32(32), r.i32(36)),
+                   QRectF(r.i32(44), r.i32(48), r.i32(100), r.i32(104)), 84, r.u32(80), r.u32(40));
+        break;
+    case 80: // SETDIBITSTODEVICE
+        if (r.has(0, 76))
+            bitmap(r, QRectF(r.i32(24), r.i32(28), r.i32(40), r.i32(44)),
+                   QRectF(r.i32(32), r.i32(36), r.i32(40), r.i32(44)), 48, r.u32(64), 0x00CC0020);
+        break;
+    case 81: // STRETCHDIBITS
+        if (r.has(0, 80))
+            bitmap(r, QRectF(r.i32(24), r.i32(28), r.i32(72), r.i32(76)),
+                   QRectF(r.i32(32), r.i32(36), r.i32(40), r.i32(44)), 48, r.u32(64), r.u32(68));
+        break;
+    case 82:
+        createFont(r);
+        break;
+    case 83:
+    case 84:
+        text(r, type == 84);
+        break;
+    case 93: // CREATEMONOBRUSH, CREATEDIBPATTERNBRUSHPT
+    case 94:
+        createPatternBrush(r);
+        break;
+    case 95:
+        createPen(r, true);
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace
+
+bool isEmf(QByteArrayView head)
+{
+    const ByteReader r(head);
+    return r.has(0, 44) && r.u32(0) == 1 && r.u32(40) == emfSignature;
+}
+
+std::optional<QImage> playEmf(QByteArrayView data, qint64 maxPixels)
+{
+    const ByteReader in(data);
+    const qint64 headerSize = in.u32(4);
+    if (!isEmf(data) || headerSize < headerMinimum || !in.has(0, headerSize))
+        return std::nullopt;
+    // The frame, in hundredths of a millimetre, is the picture's physical size.
+    const QRectF frame = rectL(in, 24);
+    const std::optional<QSize> size =
+        pictureSize(frame.width() / 2540, frame.height() / 2540, maxPixels);
+    if (!size)
+        return std::nullopt;
+    const double deviceWidth = in.i32(72), deviceHeight = in.i32(76);
+    const double mmWidth = in.i32(80), mmHeight = in.i32(84);
+    const bool deviceKnown = deviceWidth > 0 && deviceHeight > 0 && mmWidth > 0 && mmHeight > 0;
+    const double perMmX = deviceKnown ? deviceWidth / mmWidth : 96 / 25.4;
+    const double perMmY = deviceKnown ? deviceHeight / mmHeight : 96 / 25.4;
+
+    QImage image = blankPicture(*size);
+    if (image.isNull())
+        return std::nullopt;
+    {
+        Canvas canvas(image, perMmX);
+        // From the reference device's pixels to the picture's: the frame fills the picture.
+        const QRectF frameDevice(frame.left() / 100 * perMmX, frame.top() / 100 * perMmY,
+                                 frame.width() / 100 * perMmX, frame.height() / 100 * perMmY);
+        canvas.setDeviceToImage(QTransform::fromTranslate(-frameDevice.left(), -frameDevice.top()) *
+                                QTransform::fromScale(size->width() / frameDevice.width(),
+                                                      size->height() / frameDevice.height()));
+        EmfPlayer player(canvas, maxPixels);
+        const qint64 declared = in.u32(48);
+        const qint64 end = declared >= headerSize && declared < in.size() ? declared : in.size();
+        qint64 offset = headerSize;
+        for (qint64 count = 0; count < maxRecords && offset + 8 <= end; ++count) {
+            const quint32 type = in.u32(offset);
+            const qint64 length = in.u32(offset + 4);
+            if (length < 8 || length % 4 || length > end - offset || type == 14)
+                break;
+            player.play(type, in.sub(offset, length));
+            offset += length;
+        }
+    }
+    return image;
+}
+
+} // namespace toolkit::metafile

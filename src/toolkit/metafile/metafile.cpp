@@ -1,0 +1,22 @@
+#include "toolkit/metafile/metafile.h"
+
+#include "toolkit/metafile/emfplayer.h"
+#include "toolkit/metafile/wmfplayer.h"
+
+namespace toolkit {
+
+bool looksLikeMetafile(const QByteArray &head)
+{
+    return metafile::isEmf(head) || metafile::isWmf(head);
+}
+
+std::optional<QImage> decodeMetafile(const QByteArray &data, qint64 maxPixels)
+{
+    if (metafile::isEmf(data))
+        return metafile::playEmf(data, maxPixels);
+    if (metafile::isWmf(data))
+        return metafile::playWmf(data, maxPixels);
+    return std::nullopt;
+}
+
+} // namespace toolkit

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+
+#include <optional>
+
+namespace toolkit {
+
+// Whether the first bytes of a file are those of a Windows metafile (placeable or plain WMF)
+// or an enhanced metafile, judged by content alone.
+bool looksLikeMetafile(const QByteArray &head);
+
+// A WMF or EMF drawn at 96 dpi at the physical size the file declares, transparent where it
+// paints nothing, or nothing where the data is no metafile, cannot be decoded, or would need
+// a picture of more than maxPixels pixels.
+std::optional<QImage> decodeMetafile(const QByteArray &data, qint64 maxPixels);
+
+} // namespace toolkit

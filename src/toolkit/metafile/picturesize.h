@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QImage>
+#include <QSize>
+
+#include <optional>
+
+namespace toolkit::metafile {
+
+// The pixel size at 96 dpi of a picture so many inches wide and high, or nothing where
+// either side is empty, negative or beyond what a painter can address, or the picture would
+// have more than maxPixels pixels. Sizes under a pixel round up to one.
+std::optional<QSize> pictureSize(double widthInches, double heightInches, qint64 maxPixels);
+
+// A transparent picture of that size to play a metafile onto, at 96 dpi.
+QImage blankPicture(const QSize &size);
+
+} // namespace toolkit::metafile

@@ -1,0 +1,507 @@
+#include "toolkit/metafile/wmfplayer.h"
+
+#include "toolkit/metafile/bytereader.h"
+#include "toolkit/metafile/canvas.h"
+#include "toolkit/metafile/dib.h"
+#include "toolkit/metafile/picturesize.h"
+#include "toolkit/metafile/textcodec.h"
+
+#include <QStringDecoder>
+
+namespace toolkit::metafile {
+namespace {
+
+constexpr quint32 placeableKey = 0x9AC6CDD7;
+constexpr qint64 placeableSize = 22;
+constexpr qint64 headerSize = 18;
+constexpr qint64 maxRecords = 1'000'000;
+constexpr qint64 maxPatternPixels = 1 << 20;
+constexpr quint32 srcCopy = 0x00CC0020;
+
+QColor colour(const ByteReader &r, qint64 at)
+{
+    return QColor(r.u8(at), r.u8(at + 1), r.u8(at + 2));
+}
+// WMF parameters come last-first: y before x, bottom-right before top-left.
+QPointF pointYX(const ByteReader &r, qint64 at)
+{
+    return QPointF(r.i16(at + 2), r.i16(at));
+}
+QRectF rectBRTL(const ByteReader &r, qint64 at)
+{
+    return QRectF(QPointF(r.i16(at + 6), r.i16(at + 4)), QPointF(r.i16(at + 2), r.i16(at)));
+}
+
+bool isPlainHeader(const ByteReader &r, qint64 at)
+{
+    const quint16 type = r.u16(at), words = r.u16(at + 2), version = r.u16(at + 4);
+    return r.has(at, headerSize) && (type == 1 || type == 2) && words == 9 &&
+           (version == 0x0100 || version == 0x0300);
+}
+
+// Each record through a reader of its own, after its size was checked against the file.
+template <typename Visit> void forEachRecord(const ByteReader &in, qint64 start, Visit visit)
+{
+    qint64 offset = start;
+    for (qint64 count = 0; count < maxRecords && offset + 6 <= in.size(); ++count) {
+        const qint64 length = qint64(in.u32(offset)) * 2;
+        const quint16 function = in.u16(offset + 4);
+        if (length < 6 || length > in.size() - offset || function == 0)
+            return;
+        if (!visit(function, in.sub(offset, length)))
+            return;
+        offset += length;
+    }
+}
+
+class WmfPlayer
+{
+public:
+    WmfPlayer(Canvas &canvas, bool placeable, qint64 maxPixels)
+        : m_canvas(canvas), m_placeable(placeable), m_maxPixels(maxPixels)
+    {
+    }
+    void play(quint16 function, const ByteReader &r);
+
+private:
+    QPolygonF points(const ByteReader &r, qint64 countAt) const;
+    void polyPolygon(const ByteReader &r);
+    void createFont(const ByteReader &r);
+    void createPatternBrush(const ByteReader &r);
+    void textOut(const ByteReader &r);
+    void extTextOut(const ByteReader &r);
+    void dibBlt(const ByteReader &r, bool stretch);
+    void stretchDib(const ByteReader &r);
+    void drawDib(const ByteReader &r, qint64 dibAt, const QRectF &dest, const QRectF &source,
+                 quint32 rop);
+
+    Canvas &m_canvas;
+    bool m_placeable;
+    qint64 m_maxPixels;
+};
+
+QPolygonF WmfPlayer::points(const ByteReader &r, qint64 countAt) const
+{
+    const qint64 count = r.u16(countAt);
+    QPolygonF out;
+    if (!r.has(countAt + 2, count * 4))
+        return out;
+    for (qint64 i = 0; i < count; ++i)
+        out << QPointF(r.i16(countAt + 2 + 4 * i), r.i16(countAt + 4 + 4 * i));
+    return out;
+}
+
+void WmfPlayer::polyPolygon(const ByteReader &r)
+{
+    const qint64 polys = r.u16(6);
+    qint64 at = 8 + polys * 2;
+    if (!r.has(8, polys * 2))
+        return;
+    QList<QPolygonF> shapes;
+    for (qint64 p = 0; p < polys; ++p) {
+        const qint64 count = r.u16(8 + 2 * p);
+        if (!r.has(at, count * 4))
+            return;
+        QPolygonF shape;
+        for (qint64 i = 0; i < count; ++i, at += 4)
+            shape << QPointF(r.i16(at), r.i16(at + 2));
+        shapes << shape;
+    }
+    m_canvas.polyPolygon(shapes);
+}
+
+void WmfPlayer::createFont(const ByteReader &r)
+{
+    LogFont font;
+    font.height = r.i16(6);
+    font.escapement = r.i16(10);
+    font.weight = r.i16(14);
+    font.italic = r.u8(16);
+    font.underline = r.u8(17);
+    font.strikeOut = r.u8(18);
+    font.charset = r.u8(19);
+    // The face name is in the code page of the font's own character set.
+    QByteArray face;
+    for (qint64 i = 24; i < 24 + 32 && r.has(i, 1) && r.u8(i); ++i)
+        face += char(r.u8(i));
+    font.face = decodeCharsetText(face, font.charset, {}).text;
+    m_canvas.storeInFreeSlot(font);
+}
+
+void WmfPlayer::createPatternBrush(const ByteReader &r)
+{
+    LogBrush brush;
+    brush.style = gdi::bsDibPattern;
+    brush.color = Qt::gray;
+    // Old-style BITMAP16 patterns are not read; their brush paints grey.
+    if (r.u16(6) != gdi::bsPattern && r.u16(8) == 0) {
+        if (const std::optional<Dib> dib =
+                decodePackedDib(r.bytes(10, r.size() - 10), maxPatternPixels))
+            brush.pattern = dib->image;
+    }
+    m_canvas.storeInFreeSlot(brush);
+}
+
+void WmfPlayer::textOut(const ByteReader &r)
+{
+    const qint64 length = r.u16(6);
+    const qint64 padded = length + (length & 1);
+    if (!r.has(8 + padded, 4))
+        return;
+    TextRun run;
+    run.reference = pointYX(r, 8 + padded);
+    run.text = decodeCharsetText(r.bytes(8, length), m_canvas.state().font.charset, {}).text;
+    m_canvas.textOut(run);
+}
+
+void WmfPlayer::extTextOut(const ByteReader &r)
+{
+    if (!r.has(0, 14))
+        return;
+    TextRun run;
+    run.reference = pointYX(r, 6);
+    const qint64 length = r.u16(10);
+    run.options = r.u16(12);
+    qint64 at = 14;
+    if (run.options & (gdi::etoOpaque | gdi::etoClipped)) {
+        run.rect = QRectF(QPointF(r.i16(14), r.i16(16)), QPointF(r.i16(18), r.i16(20)));
+        at += 8;
+    }
+    const QByteArrayView bytes = r.bytes(at, length);
+    if (bytes.size() != length)
+        return;
+    const qint64 dxAt = at + length + (length & 1);
+    QList<double> byteAdvances;
+    if (r.has(dxAt, length * 2)) {
+        for (qint64 i = 0; i < length; ++i)
+            byteAdvances << r.i16(dxAt + 2 * i);
+    }
+    DecodedText decoded = decodeCharsetText(bytes, m_canvas.state().font.charset, byteAdvances);
+    run.text = decoded.text;
+    run.advances = decoded.advances;
+    m_canvas.textOut(run);
+}
+
+void WmfPlayer::drawDib(const ByteReader &r, qint64 dibAt, const QRectF &dest, const QRectF &source,
+                        quint32 rop)
+{
+    const std::optional<Dib> dib = decodePackedDib(r.bytes(dibAt, r.size() - dibAt), m_maxPixels);
+    if (dib)
+        m_canvas.drawBitmap(dest, *dib, source, rop);
+}
+
+void WmfPlayer::dibBlt(const ByteReader &r, bool stretch)
+{
+    const quint32 rop = r.u32(6);
+    // Without a bitmap the record has one more reserved word and paints with the brush.
+    const qint64 plainWords = stretch ? 14 : 12;
+    if (r.size() / 2 == plainWords) {
+        const qint64 at = stretch ? 20 : 16;
+        const QPointF size(r.i16(at + 2), r.i16(at));
+        m_canvas.patBlt(QRectF(pointYX(r, at + 4), QSizeF(size.x(), size.y())), rop);
+        return;
+    }
+    if (stretch) {
+        const QRectF source(pointYX(r, 14), QSizeF(r.i16(12), r.i16(10)));
+        const QRectF dest(pointYX(r, 22), QSizeF(r.i16(20), r.i16(18)));
+        drawDib(r, 26, dest, source, rop);
+    } else {
+        const QSizeF size(r.i16(16), r.i16(14));
+        drawDib(r, 22, QRectF(pointYX(r, 18), size), QRectF(pointYX(r, 10), size), rop);
+    }
+}
+
+void WmfPlayer::stretchDib(const ByteReader &r)
+{
+    if (r.u16(10) != 0)
+        return;
+    const QRectF source(pointYX(r, 16), QSizeF(r.i16(14), r.i16(12)));
+    const QRectF dest(pointYX(r, 24), QSizeF(r.i16(22), r.i16(20)));
+    drawDib(r, 28, dest, source, r.u32(6));
+}
+
+void WmfPlayer::play(quint16 function, const ByteReader &r)
+{
+    DcState &s = m_canvas.state();
+    switch (function) {
+    case 0x0201:
+        s.backColor = colour(r, 6);
+        break;
+    case 0x0102:
+        s.backMode = r.u16(6);
+        break;
+    case 0x0103:
+        if (r.u16(6) >= gdi::mmText && r.u16(6) <= gdi::mmAnisotropic)
+            s.mapMode = r.u16(6);
+        break;
+    case 0x0106:
+        s.polyFillMode = r.u16(6);
+        break;
+    case 0x0209:
+        s.textColor = colour(r, 6);
+        break;
+    case 0x020B:
+        s.windowOrg = pointYX(r, 6);
+        break;
+    case 0x020C: {
+        const QPointF ext = pointYX(r, 6);
+        s.windowExt = QSizeF(ext.x(), ext.y());
+        break;
+    }
+    // A placeable file is played into the frame its header gives, whatever viewport the
+    // device that recorded it had.
+    case 0x020D:
+        if (!m_placeable)
+            s.viewportOrg = pointYX(r, 6);
+        break;
+    case 0x020E:
+        if (!m_placeable) {
+            const QPointF ext = pointYX(r, 6);
+            s.viewportExt = QSizeF(ext.x(), ext.y());
+        }
+        break;
+    case 0x020F:
+        s.windowOrg += pointYX(r, 6);
+        break;
+    case 0x0211:
+        if (!m_placeable)
+            s.viewportOrg += pointYX(r, 6);
+        break;
+    case 0x0410: // SCALEWINDOWEXT
+    case 0x0412: {
+        if (function == 0x0412 && m_placeable)
+            break;
+        QSizeF &ext = function == 0x0410 ? s.windowExt : s.viewportExt;
+        if (r.i16(6) != 0 && r.i16(10) != 0)
+            ext = QSizeF(ext.width() * r.i16(12) / r.i16(10), ext.height() * r.i16(8) / r.i16(6));
+        break;
+    }
+    case 0x0213:
+        m_canvas.lineTo(pointYX(r, 6));
+        break;
+    case 0x0214:
+        m_canvas.moveTo(pointYX(r, 6));
+        break;
+    case 0x0415:
+        m_canvas.excludeClip(rectBRTL(r, 6));
+        break;
+    case 0x0416:
+        m_canvas.intersectClip(rectBRTL(r, 6));
+        break;
+    case 0x0817: // ARC, PIE, CHORD
+    case 0x081A:
+    case 0x0830:
+        m_canvas.arc(rectBRTL(r, 14), pointYX(r, 10), pointYX(r, 6),
+                     function == 0x0817   ? Canvas::ArcOnly
+                     : function == 0x081A ? Canvas::Pie
+                                          : Canvas::Chord);
+        break;
+    case 0x0418:
+        m_canvas.ellipse(rectBRTL(r, 6));
+        break;
+    case 0x041B:
+        m_canvas.rectangle(rectBRTL(r, 6));
+        break;
+    case 0x061C:
+        m_canvas.roundRect(rectBRTL(r, 10), QSizeF(r.i16(8), r.i16(6)));
+        break;
+    case 0x061D:
+        m_canvas.patBlt(QRectF(pointYX(r, 14), QSizeF(r.i16(12), r.i16(10))), r.u32(6));
+        break;
+    case 0x001E:
+        m_canvas.saveDc();
+        break;
+    case 0x041F:
+        m_canvas.setPixel(pointYX(r, 10), colour(r, 6));
+        break;
+    case 0x0521:
+        textOut(r);
+        break;
+    case 0x0324:
+        m_canvas.polygon(points(r, 6));
+        break;
+    case 0x0325:
+        m_canvas.polyline(points(r, 6));
+        break;
+    case 0x0127:
+        m_canvas.restoreDc(r.i16(6));
+        break;
+    case 0x012D:
+        m_canvas.selectObject(r.u16(6));
+        break;
+    case 0x012E:
+        s.textAlign = r.u16(6);
+        break;
+    case 0x0A32:
+        extTextOut(r);
+        break;
+    case 0x0538:
+        polyPolygon(r);
+        break;
+    case 0x0940:
+    case 0x0B41:
+        dibBlt(r, function == 0x0B41);
+        break;
+    case 0x0F43:
+        stretchDib(r);
+        break;
+    case 0x0D33: { // SETDIBTODEV
+        if (r.u16(6) != 0)
+            break;
+        const QSizeF size(r.i16(18), r.i16(16));
+        drawDib(r, 24, QRectF(pointYX(r, 20), size), QRectF(pointYX(r, 12), size), srcCopy);
+        break;
+    }
+    case 0x0142:
+        createPatternBrush(r);
+        break;
+    case 0x01F0:
+        m_canvas.deleteObject(r.u16(6));
+        break;
+    case 0x02FA: {
+        LogPen pen;
+        pen.style = r.u16(6);
+        pen.width = r.i16(8);
+        pen.color = colour(r, 12);
+        m_canvas.storeInFreeSlot(pen);
+        break;
+    }
+    case 0x02FB:
+        createFont(r);
+        break;
+    case 0x02FC: {
+        LogBrush brush;
+        brush.style = r.u16(6);
+        brush.color = colour(r, 8);
+        brush.hatch = r.u16(12);
+        m_canvas.storeInFreeSlot(brush);
+        break;
+    }
+    // Palettes, regions and old bitmaps are not drawn, but take a slot like any object.
+    case 0x00F7:
+    case 0x01F9:
+    case 0x06FF:
+    case 0x02FD:
+    case 0x06FE:
+        m_canvas.storeInFreeSlot(std::monostate{});
+        break;
+    default:
+        break;
+    }
+}
+
+struct Layout
+{
+    QSize size;
+    QPointF windowOrg;
+    QSizeF windowExt;
+};
+
+std::optional<Layout> placeableLayout(const ByteReader &in, qint64 maxPixels)
+{
+    const QRectF box(QPointF(in.i16(6), in.i16(8)), QPointF(in.i16(10), in.i16(12)));
+    const double unitsPerInch = in.u16(14);
+    if (unitsPerInch <= 0)
+        return std::nullopt;
+    const std::optional<QSize> size =
+        pictureSize(box.width() / unitsPerInch, box.height() / unitsPerInch, maxPixels);
+    if (!size)
+        return std::nullopt;
+    return Layout{*size, box.topLeft(), box.size()};
+}
+
+std::optional<Layout> plainLayout(const ByteReader &in, qint64 start, qint64 maxPixels)
+{
+    int mapMode = gdi::mmText;
+    std::optional<QPointF> org;
+    std::optional<QSizeF> windowExt, viewportExt;
+    forEachRecord(in, start, [&](quint16 function, const ByteReader &r) {
+        const QPointF value = pointYX(r, 6);
+        if (function == 0x0103)
+            mapMode = r.u16(6);
+        else if (function == 0x020B && !org)
+            org = value;
+        else if (function == 0x020C && !windowExt)
+            windowExt = QSizeF(value.x(), value.y());
+        else if (function == 0x020E && !viewportExt)
+            viewportExt = QSizeF(value.x(), value.y());
+        return !(windowExt && viewportExt && org);
+    });
+    const bool scalable = mapMode == gdi::mmIsotropic || mapMode == gdi::mmAnisotropic;
+    std::optional<QSize> size;
+    if (scalable && viewportExt) {
+        size = pictureSize(std::abs(viewportExt->width()) / 96,
+                           std::abs(viewportExt->height()) / 96, maxPixels);
+    } else if (windowExt) {
+        double unitsPerInch = 1440;
+        switch (mapMode) {
+        case gdi::mmText:
+            unitsPerInch = 96;
+            break;
+        case gdi::mmLoMetric:
+            unitsPerInch = 254;
+            break;
+        case gdi::mmHiMetric:
+            unitsPerInch = 2540;
+            break;
+        case gdi::mmLoEnglish:
+            unitsPerInch = 100;
+            break;
+        case gdi::mmHiEnglish:
+            unitsPerInch = 1000;
+            break;
+        default:
+            break;
+        }
+        size = pictureSize(std::abs(windowExt->width()) / unitsPerInch,
+                           std::abs(windowExt->height()) / unitsPerInch, maxPixels);
+    }
+    if (!size || !windowExt)
+        return std::nullopt;
+    return Layout{*size, org.value_or(QPointF()), *windowExt};
+}
+
+} // namespace
+
+bool isWmf(QByteArrayView head)
+{
+    const ByteReader r(head);
+    if (r.has(0, 4) && r.u32(0) == placeableKey)
+        return true;
+    return isPlainHeader(r, 0);
+}
+
+std::optional<QImage> playWmf(QByteArrayView data, qint64 maxPixels)
+{
+    const ByteReader in(data);
+    const bool placeable = in.has(0, 4) && in.u32(0) == placeableKey;
+    const qint64 headerAt = placeable ? placeableSize : 0;
+    if (!isPlainHeader(in, headerAt))
+        return std::nullopt;
+    const qint64 recordsAt = headerAt + headerSize;
+    const std::optional<Layout> layout =
+        placeable ? placeableLayout(in, maxPixels) : plainLayout(in, recordsAt, maxPixels);
+    if (!layout)
+        return std::nullopt;
+    QImage image = blankPicture(layout->size);
+    if (image.isNull())
+        return std::nullopt;
+    {
+        Canvas canvas(image, 96 / 25.4);
+        // The window the file sets is mapped onto the whole picture, as a program playing a
+        // metafile into a frame does; until it sets one, the frame's own extent is assumed.
+        DcState &s = canvas.state();
+        s.mapMode = gdi::mmAnisotropic;
+        s.windowOrg = layout->windowOrg;
+        s.windowExt = layout->windowExt;
+        s.viewportExt = QSizeF(layout->size);
+        WmfPlayer player(canvas, placeable, maxPixels);
+        forEachRecord(in, recordsAt, [&](quint16 function, const ByteReader &r) {
+            player.play(function, r);
+            return true;
+        });
+    }
+    return image;
+}
+
+} // namespace toolkit::metafile
