@@ -1,0 +1,222 @@
+#include "app/form1.h"
+#include "support/loadedform.h"
+#include "toolkit/fonts.h"
+#include "toolkit/label.h"
+#include "toolkit/picture.h"
+#include "toolkit/picturebox.h"
+#include "toolkit/textbox.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QRadioButton>
+#include <QTest>
+
+namespace {
+
+const QColor tileColour(10, 200, 30);
+
+void pasteOver(toolkit::TextBox *box, const QString &text)
+{
+    QGuiApplication::clipboard()->setText(text);
+    box->selectAll();
+    box->paste();
+}
+
+void clickBase(Form1 &form, bool decimal)
+{
+    if (decimal)
+        form.Option3->click();
+    else
+        form.Option4->click();
+}
+
+QStringList allTexts(const Form1 &form)
+{
+    QStringList texts;
+    for (const toolkit::TextBox *box : form.TextC)
+        texts << box->text();
+    for (const toolkit::TextBox *box : form.TextCM)
+        texts << box->text();
+    return texts;
+}
+
+// A one-pixel picture in the holder: whatever Byouga paints fills the canvas with it.
+void loadTile(Form1 &form)
+{
+    QImage image(1, 1, QImage::Format_RGB32);
+    image.fill(tileColour);
+    form.Picture2->setPicture(toolkit::Picture(image));
+}
+
+QColor canvasCentre(Form1 &form)
+{
+    const QImage shown = form.Picture1->surfaceImage();
+    return shown.pixelColor(shown.width() / 2, shown.height() / 2);
+}
+
+} // namespace
+
+class BaseSwitch : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { toolkit::initialiseFonts(); }
+    void initialTextsToHexAndBack();
+    void thereAndBack_data();
+    void thereAndBack();
+    void clickOnBaseInForce_data();
+    void clickOnBaseInForce();
+    void tilesAreRedrawnAfterTheRewrites_data();
+    void tilesAreRedrawnAfterTheRewrites();
+};
+
+void BaseSwitch::initialTextsToHexAndBack()
+{
+    LoadedForm form;
+    form->Option4->click();
+    QVERIFY(!form->DecimalMode);
+    QCOMPARE(allTexts(*form), QStringList({"FF", "FF", "FF", "0", "0", "0"}));
+    QCOMPARE(form->Picture1->backColor(), QColor(Qt::white));
+    QCOMPARE(form->Label1->foreColor(), QColor(Qt::black));
+    form->Option3->click();
+    QVERIFY(form->DecimalMode);
+    QCOMPARE(allTexts(*form), QStringList({"255", "255", "255", "0", "0", "0"}));
+    QCOMPARE(form->Picture1->backColor(), QColor(Qt::white));
+    QCOMPARE(form->Label1->foreColor(), QColor(Qt::black));
+}
+
+void BaseSwitch::thereAndBack_data()
+{
+    QTest::addColumn<bool>("decimal");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("switched");
+    QTest::addColumn<QString>("back");
+    QTest::addColumn<int>("channel");
+    QTest::newRow("200") << true << "200"
+                         << "C8"
+                         << "200" << 200;
+    QTest::newRow("C8") << false << "C8"
+                        << "200"
+                        << "C8" << 200;
+    QTest::newRow("ff") << false << "ff"
+                        << "255"
+                        << "FF" << 255;
+    QTest::newRow("0FF") << false << "0FF"
+                         << "255"
+                         << "FF" << 255;
+    QTest::newRow("10") << true << "10"
+                        << "A"
+                        << "10" << 10;
+    QTest::newRow("single digit") << true << "9"
+                                  << "9"
+                                  << "9" << 9;
+    QTest::newRow("empty dec") << true << ""
+                               << "0"
+                               << "0" << 0;
+    QTest::newRow("empty hex") << false << ""
+                               << "0"
+                               << "0" << 0;
+    QTest::newRow("hex non-numeral") << false << "x1"
+                                     << "0"
+                                     << "0" << 0;
+    QTest::newRow("fraction rounds to even") << true << "2.5"
+                                             << "2"
+                                             << "2" << 2;
+    QTest::newRow("fraction rounds up") << true << "1.5"
+                                        << "2"
+                                        << "2" << 2;
+    QTest::newRow("negative") << true << "-7"
+                              << "0"
+                              << "0" << 0;
+}
+
+void BaseSwitch::thereAndBack()
+{
+    QFETCH(bool, decimal);
+    QFETCH(QString, text);
+    QFETCH(QString, switched);
+    QFETCH(QString, back);
+    QFETCH(int, channel);
+    LoadedForm form;
+    clickBase(*form, decimal);
+    // The same value in the green of both groups; the rest keeps its initial values.
+    pasteOver(form->TextC[1], text);
+    pasteOver(form->TextCM[1], text);
+    QCOMPARE(form->TextC[1]->text(), text);
+    QCOMPARE(form->TextCM[1]->text(), text);
+    const QColor back0 = form->Picture1->backColor();
+    const QColor fore0 = form->Label1->foreColor();
+
+    clickBase(*form, !decimal);
+    QCOMPARE(form->DecimalMode, !decimal);
+    QCOMPARE(form->TextC[1]->text(), switched);
+    QCOMPARE(form->TextCM[1]->text(), switched);
+    QCOMPARE(form->Picture1->backColor(), QColor(255, channel, 255));
+    QCOMPARE(form->Label1->foreColor(), QColor(0, channel, 0));
+    // A box that held a value shows the same colour in the new base.
+    if (!text.isEmpty()) {
+        QCOMPARE(form->Picture1->backColor(), back0);
+        QCOMPARE(form->Label1->foreColor(), fore0);
+    }
+
+    clickBase(*form, decimal);
+    QCOMPARE(form->DecimalMode, decimal);
+    QCOMPARE(form->TextC[1]->text(), back);
+    QCOMPARE(form->TextCM[1]->text(), back);
+    QCOMPARE(form->Picture1->backColor(), QColor(255, channel, 255));
+    QCOMPARE(form->Label1->foreColor(), QColor(0, channel, 0));
+}
+
+void BaseSwitch::clickOnBaseInForce_data()
+{
+    QTest::addColumn<bool>("decimal");
+    QTest::addColumn<QStringList>("texts");
+    QTest::newRow("decimal") << true << QStringList{"1.5", "", "-3", "12", "0", "255"};
+    QTest::newRow("hexadecimal") << false << QStringList{"0ff", "", "x", "c8", "0", "Ab"};
+}
+
+void BaseSwitch::clickOnBaseInForce()
+{
+    QFETCH(bool, decimal);
+    QFETCH(QStringList, texts);
+    LoadedForm form;
+    clickBase(*form, decimal);
+    for (int i = 0; i < 3; ++i) {
+        pasteOver(form->TextC[i], texts[i]);
+        pasteOver(form->TextCM[i], texts[i + 3]);
+    }
+    QCOMPARE(allTexts(*form), texts);
+    loadTile(*form);
+    form->Picture1->setBackColor(Qt::blue);
+    QCOMPARE(canvasCentre(*form), QColor(Qt::blue));
+
+    clickBase(*form, decimal);
+    QCOMPARE(allTexts(*form), texts);
+    QCOMPARE(form->DecimalMode, decimal);
+    QCOMPARE(form->Option3->isChecked(), decimal);
+    QCOMPARE(canvasCentre(*form), tileColour);
+}
+
+void BaseSwitch::tilesAreRedrawnAfterTheRewrites_data()
+{
+    QTest::addColumn<bool>("toDecimal");
+    QTest::newRow("to hexadecimal") << false;
+    QTest::newRow("to decimal") << true;
+}
+
+void BaseSwitch::tilesAreRedrawnAfterTheRewrites()
+{
+    QFETCH(bool, toDecimal);
+    LoadedForm form;
+    clickBase(*form, !toDecimal);
+    loadTile(*form);
+    // The rewrites of the background boxes set the canvas colour, which erases the canvas;
+    // the tiles must come after them.
+    clickBase(*form, toDecimal);
+    QCOMPARE(form->TextC[0]->text(), toDecimal ? QStringLiteral("255") : QStringLiteral("FF"));
+    QCOMPARE(canvasCentre(*form), tileColour);
+    QCOMPARE(form->Picture1->backColor(), QColor(Qt::white));
+}
+
+QTEST_MAIN(BaseSwitch)
+#include "tst_base_switch.moc"
