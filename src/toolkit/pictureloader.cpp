@@ -1,20 +1,331 @@
 #include "toolkit/pictureloader.h"
 
+#include <QBuffer>
+#include <QByteArray>
+#include <QFile>
 #include <QImageReader>
 
-namespace toolkit {
+#include <algorithm>
+#include <cstdlib>
 
-std::optional<Picture> LoadPicture(const QString &path)
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace toolkit {
+namespace {
+
+// Room for the headers and palette of an uncompressed picture at the pixel bound.
+constexpr qint64 maxFileBytes = maxPicturePixels * 4 + 1024 * 1024;
+constexpr int allocationLimitMiB = int(maxPicturePixels * 4 / (1024 * 1024));
+
+enum class Content { Bmp, Gif, Jpeg, Icon, Metafile, Unknown };
+
+unsigned byteAt(const QByteArray &data, qint64 pos)
 {
-    QImageReader reader(path);
-    reader.setDecideFormatFromContent(true);
+    return static_cast<quint8>(data[pos]);
+}
+
+quint32 le16(const QByteArray &data, qint64 pos)
+{
+    return byteAt(data, pos) | byteAt(data, pos + 1) << 8;
+}
+
+quint32 le32(const QByteArray &data, qint64 pos)
+{
+    return le16(data, pos) | le16(data, pos + 2) << 16;
+}
+
+quint32 be16(const QByteArray &data, qint64 pos)
+{
+    return byteAt(data, pos) << 8 | byteAt(data, pos + 1);
+}
+
+// The whole of a regular file. Anything else (a folder, a device, a pipe) is refused without
+// reading; opening never blocks, since a pipe with no writer would hold the window forever.
+std::optional<QByteArray> readRegularFile(const QString &path)
+{
+    if (path.isEmpty())
+        return std::nullopt;
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    struct stat status = {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || status.st_size > maxFileBytes)
+        return std::nullopt;
+    QByteArray data = file.read(maxFileBytes + 1);
+    if (data.size() > maxFileBytes)
+        return std::nullopt;
+    return data;
+}
+
+bool startsWith(const QByteArray &data, const char *magic, qint64 length)
+{
+    return data.size() >= length && std::equal(magic, magic + length, data.constData());
+}
+
+bool isMetafile(const QByteArray &data)
+{
+    // A placeable WMF, a WMF held in memory or on disk, or an EMF (header record and signature).
+    if (startsWith(data, "\xD7\xCD\xC6\x9A", 4))
+        return true;
+    if (data.size() >= 18 && (le16(data, 0) == 1 || le16(data, 0) == 2) && le16(data, 2) == 9)
+        return true;
+    return data.size() >= 44 && le32(data, 0) == 1 && startsWith(data.mid(40, 4), " EMF", 4);
+}
+
+Content contentOf(const QByteArray &data)
+{
+    if (startsWith(data, "BM", 2))
+        return Content::Bmp;
+    if (startsWith(data, "GIF87a", 6) || startsWith(data, "GIF89a", 6))
+        return Content::Gif;
+    if (startsWith(data, "\xFF\xD8\xFF", 3))
+        return Content::Jpeg;
+    if (startsWith(data, "\x00\x00\x01\x00", 4))
+        return Content::Icon;
+    if (isMetafile(data))
+        return Content::Metafile;
+    return Content::Unknown;
+}
+
+// Qt's decoders hand back what they could read of a file cut short, with the rest filled in;
+// these checks make sure the pixel data of the picture is there in full before decoding.
+
+bool bmpComplete(const QByteArray &data)
+{
+    if (data.size() < 26)
+        return false;
+    const qint64 offset = le32(data, 10);
+    const quint32 headerSize = le32(data, 14);
+    if (headerSize == 12) {
+        const qint64 width = le16(data, 18);
+        const qint64 height = le16(data, 20);
+        const qint64 rowBytes = (width * le16(data, 24) + 31) / 32 * 4;
+        return offset + rowBytes * height <= data.size();
+    }
+    if (data.size() < 38)
+        return false;
+    const qint64 width = qint32(le32(data, 18));
+    const qint64 height = std::abs(qint64(qint32(le32(data, 22))));
+    const qint64 bitCount = le16(data, 28);
+    const quint32 compression = le32(data, 30);
+    if (width <= 0 || width * height > maxPicturePixels)
+        return false;
+    if (compression == 1 || compression == 2) {
+        // Run-length data: follow the runs to the end-of-picture mark.
+        const bool fourBit = compression == 2;
+        qint64 pos = offset;
+        while (pos + 1 < data.size()) {
+            const unsigned count = byteAt(data, pos);
+            const unsigned value = byteAt(data, pos + 1);
+            pos += 2;
+            if (count > 0 || value == 0)
+                continue;
+            if (value == 1)
+                return true;
+            if (value == 2) {
+                pos += 2;
+                continue;
+            }
+            const qint64 bytes = fourBit ? (value + 1) / 2 : value;
+            pos += (bytes + 1) / 2 * 2;
+        }
+        return false;
+    }
+    const qint64 rowBytes = (width * bitCount + 31) / 32 * 4;
+    return offset + rowBytes * height <= data.size();
+}
+
+// Skips a run of GIF sub-blocks; the position after its terminator, or nothing.
+std::optional<qint64> skipSubBlocks(const QByteArray &data, qint64 pos)
+{
+    while (pos < data.size()) {
+        const unsigned length = byteAt(data, pos);
+        pos += 1 + length;
+        if (length == 0)
+            return pos;
+    }
+    return std::nullopt;
+}
+
+// The first frame's data must be there to its end, and the frame must fit the pixel bound.
+bool gifFirstFrameComplete(const QByteArray &data)
+{
+    if (data.size() < 13)
+        return false;
+    const qint64 screenWidth = le16(data, 6);
+    const qint64 screenHeight = le16(data, 8);
+    const unsigned packed = byteAt(data, 10);
+    qint64 pos = 13 + ((packed & 0x80) ? 3 * (2 << (packed & 7)) : 0);
+    while (pos < data.size()) {
+        const unsigned block = byteAt(data, pos);
+        if (block == 0x21) {
+            const std::optional<qint64> next = skipSubBlocks(data, pos + 2);
+            if (!next)
+                return false;
+            pos = *next;
+        } else if (block == 0x2C) {
+            if (pos + 10 > data.size())
+                return false;
+            const qint64 right = le16(data, pos + 1) + le16(data, pos + 5);
+            const qint64 bottom = le16(data, pos + 3) + le16(data, pos + 7);
+            if (std::max(right, screenWidth) * std::max(bottom, screenHeight) > maxPicturePixels)
+                return false;
+            const unsigned local = byteAt(data, pos + 9);
+            pos += 10 + ((local & 0x80) ? 3 * (2 << (local & 7)) : 0) + 1;
+            return skipSubBlocks(data, pos).has_value();
+        } else {
+            return false;
+        }
+    }
+    return false;
+}
+
+// Follows the segments and the entropy-coded scans to the end-of-image marker.
+bool jpegComplete(const QByteArray &data)
+{
+    qint64 pos = 2;
+    const qint64 size = data.size();
+    while (pos + 1 < size) {
+        if (byteAt(data, pos) != 0xFF)
+            return false;
+        const unsigned marker = byteAt(data, pos + 1);
+        if (marker == 0xFF) {
+            ++pos;
+            continue;
+        }
+        pos += 2;
+        if (marker == 0xD9)
+            return true;
+        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7))
+            continue;
+        if (pos + 1 >= size)
+            return false;
+        pos += be16(data, pos);
+        if (marker != 0xDA)
+            continue;
+        // Scan data: a 0xFF in it is followed by a stuffed zero or a restart marker.
+        while (pos + 1 < size) {
+            if (byteAt(data, pos) == 0xFF) {
+                const unsigned next = byteAt(data, pos + 1);
+                if (next != 0x00 && next != 0xFF && !(next >= 0xD0 && next <= 0xD7))
+                    break;
+            }
+            ++pos;
+        }
+    }
+    return false;
+}
+
+// A decoder for the data, with the pixel bound also applied to what the decoder allocates.
+void prepare(QImageReader &reader)
+{
+    reader.setDecideFormatFromContent(false);
     reader.setAutoTransform(true);
+    reader.setAllocationLimit(allocationLimitMiB);
+}
+
+bool withinBound(const QSize &size)
+{
+    return size.isValid() && qint64(size.width()) * size.height() <= maxPicturePixels;
+}
+
+std::optional<QImage> decodeRaster(const QByteArray &data, const char *format)
+{
+    QBuffer buffer;
+    buffer.setData(data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, format);
+    prepare(reader);
+    if (!withinBound(reader.size()))
+        return std::nullopt;
     QImage image = reader.read();
     if (image.isNull())
         return std::nullopt;
-    return Picture(std::move(image));
+    return image;
 }
 
-Picture LoadPicture() { return Picture(); }
+// The icon's 32 x 32 image where it has one, else its largest.
+std::optional<QImage> decodeIcon(const QByteArray &data)
+{
+    QBuffer buffer;
+    buffer.setData(data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "ico");
+    prepare(reader);
+    int chosen = -1;
+    qint64 chosenArea = 0;
+    for (int i = 0; i < reader.imageCount(); ++i) {
+        if (!reader.jumpToImage(i))
+            return std::nullopt;
+        const QSize size = reader.size();
+        if (!withinBound(size))
+            return std::nullopt;
+        if (size == QSize(32, 32)) {
+            chosen = i;
+            break;
+        }
+        const qint64 area = qint64(size.width()) * size.height();
+        if (area > chosenArea) {
+            chosen = i;
+            chosenArea = area;
+        }
+    }
+    if (chosen < 0 || !reader.jumpToImage(chosen))
+        return std::nullopt;
+    QImage image = reader.read();
+    if (image.isNull())
+        return std::nullopt;
+    return image;
+}
+
+} // namespace
+
+std::optional<Picture> LoadPicture(const QString &path)
+{
+    const std::optional<QByteArray> data = readRegularFile(path);
+    if (!data)
+        return std::nullopt;
+
+    // The content, never the file's name, decides how it is read.
+    std::optional<QImage> image;
+    switch (contentOf(*data)) {
+    case Content::Bmp:
+        if (bmpComplete(*data))
+            image = decodeRaster(*data, "bmp");
+        break;
+    case Content::Gif:
+        if (gifFirstFrameComplete(*data))
+            image = decodeRaster(*data, "gif");
+        break;
+    case Content::Jpeg:
+        if (jpegComplete(*data))
+            image = decodeRaster(*data, "jpeg");
+        break;
+    case Content::Icon:
+        image = decodeIcon(*data);
+        break;
+    case Content::Metafile:
+        // Metafiles are drawn by their own decoder, within the same pixel bound.
+        break;
+    case Content::Unknown:
+        break;
+    }
+    if (!image)
+        return std::nullopt;
+    return Picture(std::move(*image));
+}
+
+Picture LoadPicture()
+{
+    return Picture();
+}
 
 } // namespace toolkit

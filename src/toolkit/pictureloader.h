@@ -8,8 +8,14 @@
 
 namespace toolkit {
 
-// The picture in a file, judged by its content and not its name, or nothing where the file
-// cannot be read as an image.
+// Largest picture a file may hold, in pixels of four bytes each (256 MiB): a file that
+// would decode to more is refused before any pixel is decoded.
+inline constexpr qint64 maxPicturePixels = qint64(256) * 1024 * 1024 / 4;
+
+// The picture in a regular file, judged by its content and not its name: the first frame of
+// a GIF, a JPEG turned upright, the 32 x 32 image of an icon (else its largest), a BMP; or
+// nothing where the file is no such picture, is damaged or cut short, would exceed
+// maxPicturePixels, or is no regular file at all (a folder, a device, a pipe are never read).
 std::optional<Picture> LoadPicture(const QString &path);
 
 // The empty picture.

@@ -1,0 +1,299 @@
+#include "toolkit/pictureloader.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QtEndian>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Eight by six pixels: red, blue in the top half's left and right, green, white below.
+const unsigned char gifBytes[] = {
+    0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x08, 0x00, 0x06, 0x00, 0xf1, 0x00, 0x00, 0xff,
+    0x00, 0x00, 0x00, 0x00, 0xff, 0x00, 0xff, 0x00, 0xff, 0xff, 0xff, 0x2c, 0x00, 0x00,
+    0x00, 0x00, 0x08, 0x00, 0x06, 0x00, 0x00, 0x02, 0x1c, 0x04, 0x08, 0x30, 0x61, 0x42,
+    0x80, 0x00, 0x13, 0x26, 0x04, 0x08, 0x30, 0x61, 0x42, 0x89, 0x12, 0x37, 0x6e, 0x94,
+    0x28, 0x71, 0xe3, 0x46, 0x89, 0x12, 0x37, 0x6e, 0x05, 0x00, 0x3b};
+
+QByteArray gifData()
+{
+    return QByteArray(reinterpret_cast<const char *>(gifBytes), sizeof gifBytes);
+}
+
+// The same GIF with a second frame after the first, drawn in a palette of greys.
+QByteArray twoFrameGif()
+{
+    QByteArray data = gifData();
+    data.chop(1);
+    const qsizetype descriptor = data.indexOf('\x2c');
+    QByteArray frame = data.mid(descriptor);
+    frame[9] = char(0x81);
+    frame.insert(10, QByteArray("\x40\x40\x40\x80\x80\x80\xc0\xc0\xc0\x10\x10\x10", 12));
+    return data + frame + ';';
+}
+
+QImage quarters(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    QPainter painter(&image);
+    painter.fillRect(0, 0, width / 2, height / 2, Qt::blue);
+    return image;
+}
+
+QByteArray encoded(const QImage &image, const char *format)
+{
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return data;
+}
+
+// An icon holding the given images, in that order, made from single-image icons.
+QByteArray iconOf(const QList<QImage> &images)
+{
+    QByteArray header("\0\0\1\0", 4);
+    header += char(images.size());
+    header += char(0);
+    QByteArray directory;
+    QByteArray bodies;
+    const qsizetype start = 6 + 16 * images.size();
+    for (const QImage &image : images) {
+        const QByteArray single = encoded(image, "ico");
+        QByteArray entry = single.mid(6, 16);
+        const quint32 offset = quint32(start + bodies.size());
+        for (int i = 0; i < 4; ++i)
+            entry[12 + i] = char(offset >> (8 * i));
+        directory += entry;
+        bodies += single.mid(6 + 16);
+    }
+    return header + directory + bodies;
+}
+
+// A JPEG whose Exif block says it is to be turned a quarter clockwise.
+QByteArray rotatedJpeg(const QImage &image)
+{
+    QByteArray exif("Exif\0\0II*\0\x08\0\0\0\x01\0\x12\x01\x03\0\x01\0\0\0\x06\0\0\0\0\0\0\0", 32);
+    QByteArray segment("\xFF\xE1", 2);
+    const int length = int(exif.size()) + 2;
+    segment += char(length >> 8);
+    segment += char(length & 0xFF);
+    QByteArray data = encoded(image, "jpeg");
+    data.insert(2, segment + exif);
+    return data;
+}
+
+// Four by two pixels in run-length form: a red bottom row, a blue top row.
+QByteArray runLengthBmp()
+{
+    QByteArray data("BM", 2);
+    const auto le = [&data](quint32 value, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            data += char(value >> (8 * i));
+    };
+    le(70, 4), le(0, 4), le(62, 4);
+    le(40, 4), le(4, 4), le(2, 4), le(1, 2), le(8, 2), le(1, 4), le(8, 4), le(0, 4), le(0, 4);
+    le(2, 4), le(0, 4);
+    le(0x000000FF, 4), le(0x00FF0000, 4);
+    data += QByteArray("\x04\x01\x00\x00\x04\x00\x00\x01", 8);
+    return data;
+}
+
+bool near(QRgb a, QColor b)
+{
+    return std::abs(qRed(a) - b.red()) < 40 && std::abs(qGreen(a) - b.green()) < 40 &&
+           std::abs(qBlue(a) - b.blue()) < 40;
+}
+
+} // namespace
+
+class TestPictureLoader : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+
+    QString write(const QString &name, const QByteArray &data)
+    {
+        const QString path = m_dir.filePath(name);
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size())
+            return QString();
+        return path;
+    }
+
+private slots:
+    void readsEachFormat_data()
+    {
+        QTest::addColumn<QByteArray>("data");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QColor>("topLeft");
+        QTest::addColumn<QColor>("bottomRight");
+        const QImage image = quarters(40, 30);
+        QTest::newRow("bmp") << encoded(image, "bmp") << QSize(40, 30) << QColor(Qt::blue)
+                             << QColor(Qt::red);
+        QTest::newRow("jpeg") << encoded(image, "jpeg") << QSize(40, 30) << QColor(Qt::blue)
+                              << QColor(Qt::red);
+        QTest::newRow("icon") << encoded(quarters(32, 32), "ico") << QSize(32, 32)
+                              << QColor(Qt::blue) << QColor(Qt::red);
+        QTest::newRow("gif") << gifData() << QSize(8, 6) << QColor(Qt::red) << QColor(Qt::white);
+        QTest::newRow("gif first frame of two")
+            << twoFrameGif() << QSize(8, 6) << QColor(Qt::red) << QColor(Qt::white);
+        QTest::newRow("bmp run-length")
+            << runLengthBmp() << QSize(4, 2) << QColor(Qt::blue) << QColor(Qt::red);
+        QTest::newRow("jpeg turned upright")
+            << rotatedJpeg(quarters(40, 20)) << QSize(20, 40) << QColor(Qt::red) << QColor(Qt::red);
+    }
+    void readsEachFormat()
+    {
+        QFETCH(QByteArray, data);
+        QFETCH(QSize, size);
+        QFETCH(QColor, topLeft);
+        QFETCH(QColor, bottomRight);
+        // The name's extension says nothing: every file is called the same.
+        const std::optional<toolkit::Picture> picture = toolkit::LoadPicture(write("p.jpg", data));
+        QVERIFY(picture);
+        const QImage &image = picture->image();
+        QCOMPARE(image.size(), size);
+        QVERIFY(near(image.pixel(0, 0), topLeft));
+        QVERIFY(near(image.pixel(size.width() - 1, size.height() - 1), bottomRight));
+    }
+
+    void turnedJpegHasBlueTopRight()
+    {
+        const auto picture = toolkit::LoadPicture(write("r.jpeg", rotatedJpeg(quarters(40, 20))));
+        QVERIFY(picture);
+        QVERIFY(near(picture->image().pixel(19, 0), Qt::blue));
+    }
+
+    void iconPicksItsImage_data()
+    {
+        QTest::addColumn<QList<int>>("sizes");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("32 among others") << QList<int>{16, 32, 48} << 32;
+        QTest::newRow("32 listed last") << QList<int>{48, 16, 32} << 32;
+        QTest::newRow("no 32: the largest") << QList<int>{16, 48, 24} << 48;
+        QTest::newRow("only one") << QList<int>{16} << 16;
+    }
+    void iconPicksItsImage()
+    {
+        QFETCH(QList<int>, sizes);
+        QFETCH(int, expected);
+        QList<QImage> images;
+        for (int size : sizes)
+            images += quarters(size, size);
+        const auto picture = toolkit::LoadPicture(write("i.ico", iconOf(images)));
+        QVERIFY(picture);
+        QCOMPARE(picture->image().size(), QSize(expected, expected));
+    }
+
+    void refusesNonImages_data()
+    {
+        QTest::addColumn<QByteArray>("data");
+        const QImage image = quarters(40, 30);
+        QTest::newRow("text") << QByteArray("これは画像ではありません\n");
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("png, not offered") << encoded(image, "png");
+        for (const char *format : {"bmp", "jpeg", "ico"}) {
+            const QByteArray whole = encoded(image, format);
+            QTest::addRow("%s cut in half", format) << whole.left(whole.size() / 2);
+            QTest::addRow("%s cut short", format) << whole.left(whole.size() - 20);
+            QTest::addRow("%s header only", format) << whole.left(30);
+        }
+        QTest::newRow("gif cut in half") << gifData().left(40);
+        QTest::newRow("gif without its last data") << gifData().left(gifData().size() - 8);
+        QTest::newRow("gif header only") << gifData().left(13);
+        QTest::newRow("bmp run-length without its end") << runLengthBmp().chopped(2);
+        QTest::newRow("bmp magic alone") << QByteArray("BM");
+        QTest::newRow("jpeg magic alone") << QByteArray("\xFF\xD8\xFF", 3);
+    }
+    void refusesNonImages()
+    {
+        QFETCH(QByteArray, data);
+        const QString path = write("bad.bmp", data);
+        QVERIFY(!path.isEmpty());
+        QVERIFY(!toolkit::LoadPicture(path));
+    }
+
+    // Headers that ask for more pixels than the bound are refused before decoding.
+    void refusesHugePictures_data()
+    {
+        QTest::addColumn<QByteArray>("data");
+        QByteArray bmp = encoded(quarters(8, 8), "bmp");
+        qToLittleEndian<qint32>(20000, bmp.data() + 18);
+        qToLittleEndian<qint32>(20000, bmp.data() + 22);
+        QTest::newRow("bmp 20000 x 20000") << bmp;
+        QByteArray gif = gifData();
+        qToLittleEndian<quint16>(65535, gif.data() + 6);
+        qToLittleEndian<quint16>(65535, gif.data() + 8);
+        QTest::newRow("gif screen 65535 x 65535") << gif;
+        QByteArray jpeg = encoded(quarters(8, 8), "jpeg");
+        const qsizetype frame = jpeg.indexOf(QByteArray("\xFF\xC0", 2));
+        QVERIFY(frame > 0);
+        qToBigEndian<quint16>(60000, jpeg.data() + frame + 5);
+        qToBigEndian<quint16>(60000, jpeg.data() + frame + 7);
+        QTest::newRow("jpeg 60000 x 60000") << jpeg;
+    }
+    void refusesHugePictures()
+    {
+        QFETCH(QByteArray, data);
+        QElapsedTimer timer;
+        timer.start();
+        QVERIFY(!toolkit::LoadPicture(write("huge.bmp", data)));
+        QVERIFY(timer.elapsed() < 5000);
+    }
+
+    void refusesWhatIsNoRegularFile_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::newRow("folder") << m_dir.path();
+        QTest::newRow("device") << QStringLiteral("/dev/zero");
+        QTest::newRow("missing") << m_dir.filePath(QStringLiteral("missing.bmp"));
+        QTest::newRow("no path") << QString();
+        const QString fifo = m_dir.filePath(QStringLiteral("pipe.bmp"));
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        QTest::newRow("pipe with no writer") << fifo;
+    }
+    void refusesWhatIsNoRegularFile()
+    {
+        QFETCH(QString, path);
+        QVERIFY(!toolkit::LoadPicture(path));
+    }
+
+    // A pipe is never read, even one holding a whole picture.
+    void refusesPipeHoldingImage()
+    {
+        const QString fifo = m_dir.filePath(QStringLiteral("full.bmp"));
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        const int writer = ::open(QFile::encodeName(fifo).constData(), O_RDWR | O_NONBLOCK);
+        QVERIFY(writer >= 0);
+        const QByteArray data = encoded(quarters(4, 4), "bmp");
+        QCOMPARE(::write(writer, data.constData(), data.size()), ssize_t(data.size()));
+        QVERIFY(!toolkit::LoadPicture(fifo));
+        ::close(writer);
+    }
+
+    void readsThroughLink()
+    {
+        const QString target = write("t.bmp", encoded(quarters(4, 4), "bmp"));
+        const QString link = m_dir.filePath(QStringLiteral("link.bmp"));
+        QVERIFY(QFile::link(target, link));
+        QVERIFY(toolkit::LoadPicture(link));
+    }
+
+    void noPathGivesEmptyPicture() { QVERIFY(toolkit::LoadPicture().isEmpty()); }
+};
+
+QTEST_GUILESS_MAIN(TestPictureLoader)
+#include "tst_pictureloader.moc"
