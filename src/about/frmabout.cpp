@@ -17,7 +17,7 @@ using toolkit::twipsWidth;
 
 namespace {
 
-const QString copyrightLine = QStringLiteral("Copyright © 2026 The Typorama developers");
+const QString copyrightLine = QStringLiteral("© 2026 The Typorama developers");
 const QString homePage = QStringLiteral("https://typorama.example.org/");
 const QString eMail = QStringLiteral("typorama@example.org");
 

@@ -150,7 +150,7 @@ void TestAbout::showsItsTexts()
     QCOMPARE(shot.title, QStringLiteral("バージョン情報"));
     QCOMPARE(shot.texts,
              (QStringList{QStringLiteral("Typorama"), QStringLiteral("Version 1.1"),
-                          QStringLiteral("Copyright © 2026 The Typorama developers"),
+                          QStringLiteral("© 2026 The Typorama developers"),
                           QStringLiteral("https://typorama.example.org/"),
                           QStringLiteral("typorama@example.org"), QStringLiteral("OK")}));
     QVERIFY(shot.readOnly);
