@@ -55,12 +55,15 @@ private:
     void resetSurface();
     void finishDrawing();
     void fitToPicture();
+    const QImage &drawable(const QImage &image);
 
     DrawingSurface *m_surface;
     QColor m_backColor;
     Picture m_picture;
     QImage m_image;
     std::unique_ptr<QPainter> m_painter;
+    qint64 m_drawableKey = 0;
+    QImage m_drawable;
     bool m_autoSize = false;
 };
 
