@@ -68,6 +68,7 @@ private slots:
     void init();
     void cleanup();
 
+    void tileCornersCoverTheCanvas_data();
     void tileCornersCoverTheCanvas();
     void secondCallGivesTheSamePixels();
     void tilesSurviveLabelAndWindowChanges_data();
@@ -120,10 +121,24 @@ QImage Byouga::canvasBehindLabel() const
     return image;
 }
 
+// Pictures come from the loader in the formats of their files: palette images (GIF, 8-bit BMP)
+// and images with alpha (icons) are drawn as they are.
+void Byouga::tileCornersCoverTheCanvas_data()
+{
+    QTest::addColumn<QImage::Format>("format");
+    QTest::newRow("rgb") << QImage::Format_RGB32;
+    QTest::newRow("palette") << QImage::Format_Indexed8;
+    QTest::newRow("alpha") << QImage::Format_ARGB32;
+    QTest::newRow("24-bit") << QImage::Format_RGB888;
+}
+
 void Byouga::tileCornersCoverTheCanvas()
 {
+    QFETCH(QImage::Format, format);
     Form1 &form = *m_form;
-    form.Picture2->setPicture(toolkit::Picture(testTile()));
+    const QImage tile = testTile().convertToFormat(format);
+    QCOMPARE(tile.format(), format);
+    form.Picture2->setPicture(toolkit::Picture(tile));
     form.Byouga();
     const QImage shown = canvas();
     const QRect label = form.Label1->geometry();
