@@ -7,7 +7,7 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Typorama"));
-    QApplication::setDesktopFileName(QStringLiteral("typorama"));
+    QApplication::setDesktopFileName(QStringLiteral("io.github.typorama.Typorama"));
     toolkit::initialiseFonts();
     const toolkit::SystemFonts fonts;
     Form1 form(fonts);
