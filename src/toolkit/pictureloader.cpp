@@ -1,5 +1,7 @@
 #include "toolkit/pictureloader.h"
 
+#include "toolkit/metafile/metafile.h"
+
 #include <QBuffer>
 #include <QByteArray>
 #include <QFile>
@@ -314,6 +316,7 @@ std::optional<Picture> LoadPicture(const QString &path)
         break;
     case Content::Metafile:
         // Metafiles are drawn by their own decoder, within the same pixel bound.
+        image = decodeMetafile(*data, maxPicturePixels);
         break;
     case Content::Unknown:
         break;

@@ -1,6 +1,7 @@
 #include "support/metafile_fixtures.h"
 #include "toolkit/fonts.h"
 #include "toolkit/metafile/metafile.h"
+#include "toolkit/pictureloader.h"
 
 #include <QtEndian>
 #include <QtTest>
@@ -87,6 +88,8 @@ private slots:
     void survivesTruncation();
     void survivesLyingFields_data();
     void survivesLyingFields();
+    void loadsAsPicture_data();
+    void loadsAsPicture();
 
 private:
     void addFixtures();
@@ -330,6 +333,27 @@ void TestMetafile::survivesLyingFields()
     QCOMPARE(image->size(), QSize(fixtures::pictureWidth, fixtures::pictureHeight));
     // Records before the damage are still drawn.
     QCOMPARE(image->pixelColor(fixtures::redRectangle.center()) == fixtures::red, redDrawn);
+}
+
+void TestMetafile::loadsAsPicture_data()
+{
+    addFixtures();
+}
+
+void TestMetafile::loadsAsPicture()
+{
+    // The loader judges by content: a metafile under a raster name is still drawn.
+    QFETCH(QByteArray, data);
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("picture.bmp")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(data);
+    file.close();
+    const std::optional<toolkit::Picture> picture = toolkit::LoadPicture(file.fileName());
+    QVERIFY(picture);
+    QCOMPARE(picture->image().size(), QSize(fixtures::pictureWidth, fixtures::pictureHeight));
+    QCOMPARE(picture->image().pixelColor(fixtures::redRectangle.center()), fixtures::red);
+    QCOMPARE(qAlpha(picture->image().pixel(fixtures::blankPoints[0])), 0);
 }
 
 QTEST_MAIN(TestMetafile)
