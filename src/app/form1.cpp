@@ -171,4 +171,6 @@ void Form1::setTabOrder()
                                     Check1,    Check2,   Check3,   Check4,   Command2,  Command3};
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order.at(i - 1), order.at(i));
+    // As in the classic toolkits, the first control of the order has the focus at first show.
+    order.first()->setFocus();
 }

@@ -29,7 +29,7 @@ std::optional<QColor> decimalColour(const std::array<toolkit::TextBox *, 3> &box
 
 void Form1::Form_Load()
 {
-    setEnabled(false);
+    toolkit::setEnabled(this, false);
     Dlg = std::make_unique<clsComDlg>();
     Dlg->OwnerhWnd = toolkit::hWnd(this);
     Label8->setCaption(QString::number(HScroll1->value()));
@@ -58,5 +58,5 @@ void Form1::Form_Load()
     Label1->setCaption(QStringLiteral("Aaあぁアァ亜宇"));
     Label1->setFontSize(36);
     toolkit::setMousePointer(this, toolkit::Default);
-    setEnabled(true);
+    toolkit::setEnabled(this, true);
 }

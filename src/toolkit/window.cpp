@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QPointer>
+#include <QVariant>
 #include <QScreen>
 #include <QWidget>
 
@@ -33,6 +35,22 @@ QMargins knownFrameMargins(const QWidget *window, const QWidget *frameOf)
 void processPendingMessages()
 {
     QCoreApplication::processEvents();
+}
+
+void setEnabled(QWidget *window, bool enabled)
+{
+    static constexpr char focusKey[] = "toolkit_focusWhileDisabled";
+    if (!enabled) {
+        if (QWidget *focus = window->focusWidget())
+            window->setProperty(focusKey, QVariant::fromValue(QPointer<QWidget>(focus)));
+        window->setEnabled(false);
+        return;
+    }
+    window->setEnabled(true);
+    const auto focus = window->property(focusKey).value<QPointer<QWidget>>();
+    window->setProperty(focusKey, QVariant());
+    if (focus && focus->isEnabled())
+        focus->setFocus(Qt::OtherFocusReason);
 }
 
 void setMousePointer(QWidget *window, int pointer)

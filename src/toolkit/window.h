@@ -13,6 +13,10 @@ void processPendingMessages();
 
 void setMousePointer(QWidget *window, int pointer);
 
+// Enables or disables a window with its menu. As in the classic toolkits, a window that is
+// enabled again gives the focus back to the control that had it when it was disabled.
+void setEnabled(QWidget *window, bool enabled);
+
 // The native handle of a top-level window, and the window of a handle.
 std::int32_t hWnd(QWidget *window);
 QWidget *windowOfHandle(std::int32_t handle);
