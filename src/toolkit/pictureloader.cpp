@@ -19,7 +19,6 @@ namespace {
 
 // Room for the headers and palette of an uncompressed picture at the pixel bound.
 constexpr qint64 maxFileBytes = maxPicturePixels * 4 + 1024 * 1024;
-constexpr int allocationLimitMiB = int(maxPicturePixels * 4 / (1024 * 1024));
 
 enum class Content { Bmp, Gif, Jpeg, Icon, Metafile, Unknown };
 
@@ -100,7 +99,7 @@ Content contentOf(const QByteArray &data)
 // Qt's decoders hand back what they could read of a file cut short, with the rest filled in;
 // these checks make sure the pixel data of the picture is there in full before decoding.
 
-bool bmpComplete(const QByteArray &data)
+bool bmpComplete(const QByteArray &data, qint64 maxPixels)
 {
     if (data.size() < 26)
         return false;
@@ -118,7 +117,7 @@ bool bmpComplete(const QByteArray &data)
     const qint64 height = std::abs(qint64(qint32(le32(data, 22))));
     const qint64 bitCount = le16(data, 28);
     const quint32 compression = le32(data, 30);
-    if (width <= 0 || width * height > maxPicturePixels)
+    if (width <= 0 || width * height > maxPixels)
         return false;
     if (compression == 1 || compression == 2) {
         // Run-length data: follow the runs to the end-of-picture mark.
@@ -158,7 +157,7 @@ std::optional<qint64> skipSubBlocks(const QByteArray &data, qint64 pos)
 }
 
 // The first frame's data must be there to its end, and the frame must fit the pixel bound.
-bool gifFirstFrameComplete(const QByteArray &data)
+bool gifFirstFrameComplete(const QByteArray &data, qint64 maxPixels)
 {
     if (data.size() < 13)
         return false;
@@ -178,7 +177,7 @@ bool gifFirstFrameComplete(const QByteArray &data)
                 return false;
             const qint64 right = le16(data, pos + 1) + le16(data, pos + 5);
             const qint64 bottom = le16(data, pos + 3) + le16(data, pos + 7);
-            if (std::max(right, screenWidth) * std::max(bottom, screenHeight) > maxPicturePixels)
+            if (std::max(right, screenWidth) * std::max(bottom, screenHeight) > maxPixels)
                 return false;
             const unsigned local = byteAt(data, pos + 9);
             pos += 10 + ((local & 0x80) ? 3 * (2 << (local & 7)) : 0) + 1;
@@ -227,26 +226,27 @@ bool jpegComplete(const QByteArray &data)
 }
 
 // A decoder for the data, with the pixel bound also applied to what the decoder allocates.
-void prepare(QImageReader &reader)
+void prepare(QImageReader &reader, qint64 maxPixels)
 {
     reader.setDecideFormatFromContent(false);
     reader.setAutoTransform(true);
-    reader.setAllocationLimit(allocationLimitMiB);
+    // In whole MiB, rounded up; a limit of 0 would mean none at all.
+    reader.setAllocationLimit(int(std::max<qint64>(1, (maxPixels * 4 + 1024 * 1024 - 1) >> 20)));
 }
 
-bool withinBound(const QSize &size)
+bool withinBound(const QSize &size, qint64 maxPixels)
 {
-    return size.isValid() && qint64(size.width()) * size.height() <= maxPicturePixels;
+    return size.isValid() && qint64(size.width()) * size.height() <= maxPixels;
 }
 
-std::optional<QImage> decodeRaster(const QByteArray &data, const char *format)
+std::optional<QImage> decodeRaster(const QByteArray &data, const char *format, qint64 maxPixels)
 {
     QBuffer buffer;
     buffer.setData(data);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, format);
-    prepare(reader);
-    if (!withinBound(reader.size()))
+    prepare(reader, maxPixels);
+    if (!withinBound(reader.size(), maxPixels))
         return std::nullopt;
     QImage image = reader.read();
     if (image.isNull())
@@ -255,20 +255,20 @@ std::optional<QImage> decodeRaster(const QByteArray &data, const char *format)
 }
 
 // The icon's 32 x 32 image where it has one, else its largest.
-std::optional<QImage> decodeIcon(const QByteArray &data)
+std::optional<QImage> decodeIcon(const QByteArray &data, qint64 maxPixels)
 {
     QBuffer buffer;
     buffer.setData(data);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, "ico");
-    prepare(reader);
+    prepare(reader, maxPixels);
     int chosen = -1;
     qint64 chosenArea = 0;
     for (int i = 0; i < reader.imageCount(); ++i) {
         if (!reader.jumpToImage(i))
             return std::nullopt;
         const QSize size = reader.size();
-        if (!withinBound(size))
+        if (!withinBound(size, maxPixels))
             return std::nullopt;
         if (size == QSize(32, 32)) {
             chosen = i;
@@ -290,37 +290,39 @@ std::optional<QImage> decodeIcon(const QByteArray &data)
 
 } // namespace
 
+std::optional<QImage> decodePicture(const QByteArray &data, qint64 maxPixels)
+{
+    // The content, never the file's name, decides how it is read.
+    switch (contentOf(data)) {
+    case Content::Bmp:
+        if (bmpComplete(data, maxPixels))
+            return decodeRaster(data, "bmp", maxPixels);
+        break;
+    case Content::Gif:
+        if (gifFirstFrameComplete(data, maxPixels))
+            return decodeRaster(data, "gif", maxPixels);
+        break;
+    case Content::Jpeg:
+        if (jpegComplete(data))
+            return decodeRaster(data, "jpeg", maxPixels);
+        break;
+    case Content::Icon:
+        return decodeIcon(data, maxPixels);
+    case Content::Metafile:
+        // Metafiles are drawn by their own decoder, within the same pixel bound.
+        return decodeMetafile(data, maxPixels);
+    case Content::Unknown:
+        break;
+    }
+    return std::nullopt;
+}
+
 std::optional<Picture> LoadPicture(const QString &path)
 {
     const std::optional<QByteArray> data = readRegularFile(path);
     if (!data)
         return std::nullopt;
-
-    // The content, never the file's name, decides how it is read.
-    std::optional<QImage> image;
-    switch (contentOf(*data)) {
-    case Content::Bmp:
-        if (bmpComplete(*data))
-            image = decodeRaster(*data, "bmp");
-        break;
-    case Content::Gif:
-        if (gifFirstFrameComplete(*data))
-            image = decodeRaster(*data, "gif");
-        break;
-    case Content::Jpeg:
-        if (jpegComplete(*data))
-            image = decodeRaster(*data, "jpeg");
-        break;
-    case Content::Icon:
-        image = decodeIcon(*data);
-        break;
-    case Content::Metafile:
-        // Metafiles are drawn by their own decoder, within the same pixel bound.
-        image = decodeMetafile(*data, maxPicturePixels);
-        break;
-    case Content::Unknown:
-        break;
-    }
+    std::optional<QImage> image = decodePicture(*data, maxPicturePixels);
     if (!image)
         return std::nullopt;
     return Picture(std::move(*image));

@@ -2,6 +2,8 @@
 
 #include "toolkit/picture.h"
 
+#include <QByteArray>
+#include <QImage>
 #include <QString>
 
 #include <optional>
@@ -20,5 +22,9 @@ std::optional<Picture> LoadPicture(const QString &path);
 
 // The empty picture.
 Picture LoadPicture();
+
+// The picture held in a file's bytes, read as LoadPicture reads a file's content, refused
+// where it would exceed maxPixels pixels: the one place where untrusted bytes are decoded.
+std::optional<QImage> decodePicture(const QByteArray &data, qint64 maxPixels);
 
 } // namespace toolkit
