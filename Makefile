@@ -23,5 +23,12 @@ build: deps
 	cmake --preset $(PRESET) >/dev/null
 	cmake --build --preset $(PRESET) -j $(JOBS)
 
+# The Debian package, build/default/typorama_<version>_<arch>.deb, from the install rules;
+# its library dependencies are worked out by dpkg-shlibdeps.
+package: deps
+	cmake --preset default -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
+	cmake --build --preset default -j $(JOBS) --target typorama
+	cd build/default && cpack -G DEB
+
 clean:
 	rm -rf build

@@ -15,12 +15,13 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "The Typorama developers <typorama@example.org>")
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "font sample viewer\n"
-    "Typorama shows a short sample text, mixing Latin letters, hiragana, katakana and kanji, "
-    "in any installed font, size and style, in a text colour and background colour typed in "
-    "decimal or hexadecimal, optionally over a tiled background image. Its user interface is "
-    "Japanese.")
+# The body only: CPack puts the summary above it as the Description's first line.
+string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION
+    "Typorama shows a short sample text, mixing Latin letters, hiragana,\n"
+    "katakana and kanji, in any installed font, size and style, in a text\n"
+    "colour and a background colour typed in decimal or hexadecimal,\n"
+    "optionally over a tiled background image.\n"
+    "Its user interface is Japanese.")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The Japanese captions need a Japanese font, which no linked library brings along.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic")

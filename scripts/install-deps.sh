@@ -10,6 +10,7 @@ packages=(
   fonts-ipafont-gothic fonts-ipafont-mincho
   xvfb xauth openbox xdotool x11-utils imagemagick
   desktop-file-utils appstream
+  dpkg-dev file
 )
 
 missing=()
