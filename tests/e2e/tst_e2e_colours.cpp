@@ -1,0 +1,139 @@
+#include "e2e/form1_screen.h"
+#include "e2e/pixels.h"
+#include "support/xsession.h"
+
+#include <QTest>
+
+#include <memory>
+
+// Colours typed into the channel boxes with real keys, in decimal and in hexadecimal, as they
+// show on the canvas and in the sample text.
+class TestE2eColours : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void cleanupTestCase();
+
+    void typingZeroIntoRedBackgroundTurnsCanvasCyan();
+    void typedChannels_data();
+    void typedChannels();
+
+private:
+    std::unique_ptr<XSession> m_x;
+    std::optional<Form1Screen> m_form;
+};
+
+namespace {
+
+// Canvas colour and sample text colour agree with the expectation.
+bool showsColours(const QImage &shot, const Form1Screen &form, const QColor &canvas,
+                  const QColor &text)
+{
+    return pixels::allNear(shot, form.clearBand(), canvas, 0) &&
+           pixels::near(pixels::dominantInk(shot, form.textBand(), canvas), text, 2);
+}
+
+QString describe(const QImage &shot, const Form1Screen &form, const QColor &canvas)
+{
+    return QStringLiteral("canvas %1, text %2")
+        .arg(shot.pixelColor(form.clearBand().center()).name(),
+             pixels::dominantInk(shot, form.textBand(), canvas).name());
+}
+
+} // namespace
+
+void TestE2eColours::initTestCase()
+{
+    m_x = std::make_unique<XSession>();
+    QVERIFY2(m_x->start(), qPrintable(m_x->errorString()));
+}
+
+void TestE2eColours::init()
+{
+    m_form = Form1Screen::start(*m_x);
+    QVERIFY2(m_form, qPrintable(m_x->errorString()));
+}
+
+void TestE2eColours::cleanup()
+{
+    m_x->stopProgram();
+}
+
+void TestE2eColours::cleanupTestCase()
+{
+    m_x.reset();
+}
+
+void TestE2eColours::typingZeroIntoRedBackgroundTurnsCanvasCyan()
+{
+    // Focus selects the box's whole text, so the typed digit replaces "255".
+    QVERIFY(m_x->click(m_form->centre(layout::textC(0))));
+    QVERIFY(m_x->type(QStringLiteral("0")));
+    const QImage shot = m_x->waitForScreen(
+        [this](const QImage &image) { return showsColours(image, *m_form, Qt::cyan, Qt::black); });
+    // With a margin for the window manager's frame and title bar.
+    keepScreenshot(shot.copy(m_form->window().adjusted(-8, -32, 8, 8)),
+                   QStringLiteral("typing-cyan"));
+    QVERIFY2(showsColours(shot, *m_form, Qt::cyan, Qt::black),
+             qPrintable(describe(shot, *m_form, Qt::cyan)));
+}
+
+void TestE2eColours::typedChannels_data()
+{
+    QTest::addColumn<bool>("hexadecimal");
+    QTest::addColumn<bool>("background");
+    QTest::addColumn<int>("channel");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QColor>("canvas");
+    QTest::addColumn<QColor>("text");
+
+    const auto row = [](const char *name, bool hexadecimal, bool background, int channel,
+                        const char *keys, QColor canvas, QColor text) {
+        QTest::newRow(name) << hexadecimal << background << channel << QString::fromLatin1(keys)
+                            << canvas << text;
+    };
+    row("decimal background green 128", false, true, 1, "128", QColor(255, 128, 255), Qt::black);
+    row("decimal letters are dropped", false, true, 0, "2a5", QColor(25, 255, 255), Qt::black);
+    row("decimal text green 200", false, false, 1, "200", Qt::white, QColor(0, 200, 0));
+    row("decimal text red capped", false, false, 0, "300", Qt::white, QColor(255, 0, 0));
+    row("hexadecimal background blue 80", true, true, 2, "80", QColor(255, 255, 128), Qt::black);
+    row("hexadecimal background green 0a", true, true, 1, "0a", QColor(255, 10, 255), Qt::black);
+    row("hexadecimal text blue c8", true, false, 2, "c8", Qt::white, QColor(0, 0, 200));
+    row("hexadecimal text red capped", true, false, 0, "fff", Qt::white, QColor(255, 0, 0));
+    row("hexadecimal g is dropped", true, false, 1, "8g0", Qt::white, QColor(0, 128, 0));
+}
+
+void TestE2eColours::typedChannels()
+{
+    QFETCH(bool, hexadecimal);
+    QFETCH(bool, background);
+    QFETCH(int, channel);
+    QFETCH(QString, keys);
+    QFETCH(QColor, canvas);
+    QFETCH(QColor, text);
+
+    if (hexadecimal) {
+        // The switch rewrites the boxes but leaves both colours as they were.
+        const QRect blueBox = m_form->rect(layout::textC(2));
+        const QImage before = m_x->waitForStill(m_form->canvas());
+        QVERIFY(m_x->click(m_form->centre(layout::option4)));
+        const QImage after = m_x->waitForScreen(
+            [&](const QImage &image) { return pixels::differences(before, image, blueBox) > 0; });
+        QVERIFY2(pixels::differences(before, after, blueBox) > 0, "255 was not rewritten");
+        QCOMPARE(pixels::differences(before, after, m_form->canvas()), 0);
+    }
+    const Twips box = background ? layout::textC(channel) : layout::textCM(channel);
+    QVERIFY(m_x->click(m_form->centre(box)));
+    QVERIFY(m_x->type(keys));
+    const QImage shot = m_x->waitForScreen(
+        [&](const QImage &image) { return showsColours(image, *m_form, canvas, text); });
+    QVERIFY2(showsColours(shot, *m_form, canvas, text),
+             qPrintable(describe(shot, *m_form, canvas)));
+}
+
+QTEST_GUILESS_MAIN(TestE2eColours)
+#include "tst_e2e_colours.moc"

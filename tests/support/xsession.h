@@ -1,0 +1,85 @@
+#pragma once
+
+#include <QImage>
+#include <QProcess>
+#include <QRect>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+// A private X display for end-to-end tests: Xvfb with the openbox window manager on it, the
+// program under test started as an ordinary X client, and the command-line X tools (xdotool,
+// xwininfo, import) that drive and watch it. Every process started here dies with the object,
+// and with the test process too should it crash or be killed.
+class XSession
+{
+public:
+    // The on-screen rectangle of a mapped top-level window, without its window-manager frame.
+    struct Window
+    {
+        QString id;
+        QRect geometry;
+    };
+
+    XSession();
+    ~XSession();
+    XSession(const XSession &) = delete;
+    XSession &operator=(const XSession &) = delete;
+
+    // Starts Xvfb and openbox and waits until both serve; false with errorString() otherwise.
+    bool start();
+    QString errorString() const { return m_error; }
+    // ":N", as chosen by Xvfb.
+    QString display() const { return m_display; }
+
+    // Runs an X client to its end on this display; its standard output when it exited with 0.
+    std::optional<QByteArray> run(const QString &program, const QStringList &arguments,
+                                  int timeoutMs = 10000);
+    // Real input through the XTEST extension.
+    bool xdotool(const QStringList &arguments);
+    bool click(QPoint screenPosition);
+    bool type(const QString &text);
+    bool key(const QString &keys);
+
+    // The whole screen as it is now; a null image when it could not be taken.
+    QImage screenshot();
+    // Takes screenshots until one satisfies the condition or the time is up; the last one.
+    QImage waitForScreen(const std::function<bool(const QImage &)> &condition,
+                         int timeoutMs = 5000);
+
+    // Takes screenshots until the area looks the same in two in a row: drawing has settled.
+    QImage waitForStill(const QRect &area, int timeoutMs = 5000);
+
+    // Starts the program with this display, the xcb platform and a private runtime directory.
+    // One program at a time; a running one is stopped first.
+    bool startProgram(const QString &path, const QStringList &arguments = {});
+    // Ends the program, politely first.
+    void stopProgram();
+    QProcess *program() const { return m_program.get(); }
+
+    // The visible top-level window whose title matches the regular expression, waited for.
+    std::optional<Window> findWindow(const QString &titlePattern, int timeoutMs = 10000);
+    // Whether a window with that title is visible now.
+    bool hasVisibleWindow(const QString &titlePattern);
+    // Geometry and map state of a known window: nullopt when it is not viewable.
+    std::optional<QRect> viewableGeometry(const QString &id);
+    QString windowTitle(const QString &id);
+
+private:
+    std::unique_ptr<QProcess> spawn(const QString &program, const QStringList &arguments,
+                                    int keepFd = -1);
+    QProcessEnvironment clientEnvironment() const;
+    bool startServer();
+    bool startWindowManager();
+
+    QTemporaryDir m_runtimeDir;
+    QString m_display;
+    QString m_error;
+    std::unique_ptr<QProcess> m_server;
+    std::unique_ptr<QProcess> m_windowManager;
+    std::unique_ptr<QProcess> m_program;
+};
