@@ -159,7 +159,7 @@ bool XSession::startServer()
 // Openbox announces itself on the root window once it manages the screen.
 bool XSession::startWindowManager()
 {
-    m_windowManager = spawn(QStringLiteral("openbox"), {});
+    m_windowManager = spawn(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
     m_windowManager->setProcessChannelMode(QProcess::MergedChannels);
     m_windowManager->setStandardOutputFile(m_runtimeDir.filePath(QStringLiteral("openbox.log")));
     m_windowManager->start();
