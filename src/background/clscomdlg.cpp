@@ -4,6 +4,8 @@
 #include "background/filetypes.h"
 #include "toolkit/window.h"
 
+#include <QDir>
+
 namespace {
 
 // The option bits of the Windows file dialogs that have a counterpart here.
@@ -56,6 +58,8 @@ QString clsComDlg::ShowFileDialog(std::int16_t action)
     for (const background::FileType &type :
          background::fileTypesOf(ReplaceText(Filter, QStringLiteral("|"), QString(QChar(0)))))
         nameFilters += background::nameFilterOf(type);
+    // Names match the types in any letter case, photo.JPG as well as photo.jpg, as on Windows.
+    dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
     dialog.setNameFilters(nameFilters);
     if (!nameFilters.isEmpty())
         dialog.selectNameFilter(nameFilters.first());

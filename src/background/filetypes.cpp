@@ -1,24 +1,14 @@
 #include "background/filetypes.h"
 
+#include <algorithm>
+
 namespace background {
 namespace {
 
-// A wildcard pattern that matches the same names in any letter case: each cased letter becomes
-// a bracket of its two forms, since the dialog compares names case-sensitively on some systems.
-QString caseless(const QString &pattern)
+// "*.*" means every name on Windows, dotted or not; Qt would want a dot.
+QString qtPattern(const QString &pattern)
 {
-    if (pattern == QStringLiteral("*.*"))
-        return QStringLiteral("*");
-    QString result;
-    for (const QChar c : pattern) {
-        const QChar lower = c.toLower();
-        const QChar upper = c.toUpper();
-        if (lower == upper)
-            result += c;
-        else
-            result += QLatin1Char('[') + lower + upper + QLatin1Char(']');
-    }
-    return result;
+    return pattern == QStringLiteral("*.*") ? QStringLiteral("*") : pattern;
 }
 
 QStringList patternsOf(const QString &field)
@@ -27,7 +17,7 @@ QStringList patternsOf(const QString &field)
     for (const QString &pattern : field.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
         const QString trimmed = pattern.trimmed();
         if (!trimmed.isEmpty())
-            patterns += caseless(trimmed);
+            patterns += qtPattern(trimmed);
     }
     return patterns;
 }
@@ -45,7 +35,9 @@ QString replaceText(const QString &source, const QString &search, const QString 
         if (match < 0)
             break;
         text = text.left(match) + replacement + text.mid(match + search.size());
-        from = match + 1;
+        // Searching on one character after the match would find the search text again inside
+        // a longer replacement that holds it, and replace forever; resume after such a one.
+        from = match + std::max<qsizetype>(1, replacement.size());
     }
     return text;
 }

@@ -16,15 +16,14 @@ struct FileType
     bool operator==(const FileType &) const = default;
 };
 
-// Every occurrence of search in source replaced by replacement, scanning on one character
-// after the start of each match in the already changed text. An empty search text changes
-// nothing.
+// Every occurrence of search in source replaced by replacement, scanning on in the already
+// changed text one character after the start of each match, or after the replacement where
+// that is longer. An empty search text changes nothing.
 QString replaceText(const QString &source, const QString &search, const QString &replacement);
 
 // The file types of a list of description and pattern fields, each field ended by a NUL as the
 // system dialogs take them (the list's last NUL may be missing). Patterns within a field are
-// separated by semicolons; each is made to match names in any letter case, and "*.*"
-// matches every name, dotted or not, as it does on Windows. A description without a pattern
+// separated by semicolons; "*.*" matches every name, dotted or not, as it does on Windows. A description without a pattern
 // field gets no patterns.
 QList<FileType> fileTypesOf(const QString &nulSeparated);
 
