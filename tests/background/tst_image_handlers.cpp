@@ -1,0 +1,325 @@
+#include "app/form1.h"
+#include "background/clscomdlg.h"
+#include "support/loadedform.h"
+#include "toolkit/fonts.h"
+#include "toolkit/picturebox.h"
+#include "toolkit/textbox.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QMessageBox>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <sys/stat.h>
+
+#include <optional>
+
+namespace {
+
+const QString imageFilter = QStringLiteral(
+    "画像ファイル(*.bmp;*.gif;*.jpg;*.jpeg;*.ico;*.wmf;*.emf)|*.BMP;*.GIF;*.JPG;*.JPEG;*.ICO;"
+    "*.WMF;*.EMF|全てのファイル(*.*)|*.*");
+
+// A tile of two colours side by side, its width a whole number of twips.
+constexpr int tileWidth = 24;
+constexpr int tileHeight = 16;
+const QColor tileLeft(255, 0, 0);
+const QColor tileRight(0, 0, 255);
+
+QColor tileColourAt(int x)
+{
+    return x % tileWidth < tileWidth / 2 ? tileLeft : tileRight;
+}
+
+QImage tileImage()
+{
+    QImage tile(tileWidth, tileHeight, QImage::Format_RGB32);
+    for (int y = 0; y < tileHeight; ++y) {
+        for (int x = 0; x < tileWidth; ++x)
+            tile.setPixelColor(x, y, tileColourAt(x));
+    }
+    return tile;
+}
+
+QImage filled(QSize size, const QColor &colour)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
+}
+
+QImage tiled(QSize size)
+{
+    QImage image(size, QImage::Format_RGB32);
+    for (int y = 0; y < size.height(); ++y) {
+        for (int x = 0; x < size.width(); ++x)
+            image.setPixelColor(x, y, tileColourAt(x));
+    }
+    return image;
+}
+
+QByteArray encoded(const QImage &image, const char *format)
+{
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return data;
+}
+
+// Accepts every message box that comes up and keeps what it said.
+class MessageBoxCloser : public QObject
+{
+public:
+    explicit MessageBoxCloser(const QWidget *expectedParent) : m_parent(expectedParent)
+    {
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            texts += box->text();
+            warnings += box->icon() == QMessageBox::Warning;
+            parented += box->parentWidget() == m_parent;
+            box->accept();
+        });
+        m_timer.start(10);
+    }
+
+    QStringList texts;
+    QList<bool> warnings;
+    QList<bool> parented;
+
+private:
+    const QWidget *m_parent;
+    QTimer m_timer;
+};
+
+} // namespace
+
+class TestImageHandlers : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString m_tilePath;
+    std::optional<LoadedForm> m_form;
+    int m_dialogRuns = 0;
+    bool m_dialogWasOpen = false;
+
+    QString write(const QString &name, const QByteArray &data)
+    {
+        const QString path = m_dir.filePath(name);
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size())
+            return QString();
+        return path;
+    }
+
+    // The next dialog chooses this path; an empty one cancels.
+    void chooseNext(const QString &path)
+    {
+        (*m_form)->Dlg->setDialogRunner([this, path](QFileDialog &dialog) {
+            ++m_dialogRuns;
+            m_dialogWasOpen = dialog.acceptMode() == QFileDialog::AcceptOpen;
+            if (path.isEmpty())
+                return false;
+            dialog.selectFile(path);
+            return true;
+        });
+    }
+
+    QImage canvas()
+    {
+        return (*m_form)->Picture1->surfaceImage().convertToFormat(QImage::Format_RGB32);
+    }
+
+    void load(const QString &path)
+    {
+        chooseNext(path);
+        (*m_form)->Command2_Click();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        toolkit::initialiseFonts();
+        QVERIFY(m_dir.isValid());
+        m_tilePath = write(QStringLiteral("tile.bmp"), encoded(tileImage(), "bmp"));
+        QVERIFY(!m_tilePath.isEmpty());
+    }
+
+    void init()
+    {
+        m_form.emplace();
+        m_dialogRuns = 0;
+    }
+
+    void cleanup() { m_form.reset(); }
+
+    void loadTilesTheImageAndLocksColours()
+    {
+        Form1 &form = **m_form;
+        load(m_tilePath);
+        QCOMPARE(m_dialogRuns, 1);
+        QVERIFY(m_dialogWasOpen);
+        QCOMPARE(form.Dlg->DialogTitle, QStringLiteral("開く"));
+        QCOMPARE(form.Dlg->Filter, imageFilter);
+        QCOMPARE(form.Dlg->Flags, 4);
+        QCOMPARE(form.Picture2->picture().image().size(), QSize(tileWidth, tileHeight));
+        QVERIFY(!form.Frame1->isEnabled());
+        QVERIFY(!form.TextC[0]->isEnabled());
+        const QImage shown = canvas();
+        QCOMPARE(shown, tiled(shown.size()));
+    }
+
+    void cancelLeavesStateAsItWas_data()
+    {
+        QTest::addColumn<bool>("imageFirst");
+        QTest::newRow("no image") << false;
+        QTest::newRow("image in use") << true;
+    }
+    void cancelLeavesStateAsItWas()
+    {
+        QFETCH(bool, imageFirst);
+        Form1 &form = **m_form;
+        if (imageFirst)
+            load(m_tilePath);
+        const QImage before = canvas();
+        const QImage held = form.Picture2->picture().image();
+        load(QString());
+        QCOMPARE(m_dialogRuns, imageFirst ? 2 : 1);
+        QCOMPARE(canvas(), before);
+        QCOMPARE(form.Picture2->picture().image(), held);
+        QCOMPARE(form.Frame1->isEnabled(), !imageFirst);
+    }
+
+    // A file that is no readable picture changes nothing and is named in a warning.
+    void failedLoadChangesNothing_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("imageFirst");
+        QList<std::pair<const char *, QString>> files;
+        files.append({"text", write(QStringLiteral("notes.bmp"), "これは画像ではありません")});
+        const QImage image = tileImage();
+        for (const char *format : {"bmp", "jpeg", "ico"}) {
+            const QByteArray whole = encoded(image, format);
+            files.append({format, write(QStringLiteral("cut.") + QLatin1String(format),
+                                        whole.left(whole.size() / 2))});
+        }
+        // A GIF cut off inside its picture data.
+        const QByteArray gif = QByteArray::fromHex(
+            "47494638396108000600f10000ff00000000ff00ff00ffffff2c000000000800060000021c040830");
+        files.append({"gif", write(QStringLiteral("cut.gif"), gif)});
+        const QString fifo = m_dir.filePath(QStringLiteral("pipe.jpg"));
+        if (!QFile::exists(fifo))
+            QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        files.append({"pipe", fifo});
+        files.append({"device", QStringLiteral("/dev/zero")});
+        const QString folder = m_dir.filePath(QStringLiteral("folder.bmp"));
+        QVERIFY(QDir().mkpath(folder));
+        files.append({"folder", folder});
+        for (const auto &[name, path] : files) {
+            QTest::addRow("%s, no image", name) << path << false;
+            QTest::addRow("%s, image in use", name) << path << true;
+        }
+    }
+    void failedLoadChangesNothing()
+    {
+        QFETCH(QString, path);
+        QFETCH(bool, imageFirst);
+        QVERIFY(!path.isEmpty());
+        Form1 &form = **m_form;
+        if (imageFirst)
+            load(m_tilePath);
+        const QImage before = canvas();
+        const QImage held = form.Picture2->picture().image();
+        const bool enabled = form.Frame1->isEnabled();
+
+        MessageBoxCloser closer(&form);
+        load(path);
+        QCOMPARE(form.Dlg->FileName, path);
+        QCOMPARE(closer.texts,
+                 QStringList{QStringLiteral("「%1」を画像として読み込めませんでした。").arg(path)});
+        QCOMPARE(closer.warnings, QList<bool>{true});
+        QCOMPARE(closer.parented, QList<bool>{true});
+        QCOMPARE(canvas(), before);
+        QCOMPARE(form.Picture2->picture().image(), held);
+        QCOMPARE(form.Frame1->isEnabled(), enabled);
+    }
+
+    void clearRemovesImageAndFreesColours()
+    {
+        Form1 &form = **m_form;
+        load(m_tilePath);
+        const QStringList values{form.TextC[0]->text(), form.TextC[1]->text(),
+                                 form.TextC[2]->text()};
+        const QColor back = form.Picture1->backColor();
+        form.Command3_Click();
+        QVERIFY(form.Picture2->picture().isEmpty());
+        QVERIFY(form.Picture1->picture().isEmpty());
+        QVERIFY(form.Frame1->isEnabled());
+        const QImage shown = canvas();
+        QCOMPARE(shown, filled(shown.size(), back));
+        QCOMPARE(form.Picture1->backColor(), back);
+        QCOMPARE((QStringList{form.TextC[0]->text(), form.TextC[1]->text(), form.TextC[2]->text()}),
+                 values);
+    }
+
+    void clearWithNoImageChangesNothing()
+    {
+        Form1 &form = **m_form;
+        const QImage before = canvas();
+        form.Command3_Click();
+        QCOMPARE(canvas(), before);
+        QVERIFY(form.Frame1->isEnabled());
+        QVERIFY(form.Picture2->picture().isEmpty());
+    }
+
+    // Once cleared, the background colour boxes take typing again straight away.
+    void colourBoxesWorkAfterClear()
+    {
+        Form1 &form = **m_form;
+        load(m_tilePath);
+        form.Command3_Click();
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        form.TextC[0]->setFocus();
+        QTRY_VERIFY(form.TextC[0]->hasFocus());
+        form.TextC[0]->selectAll();
+        QTest::keyClicks(form.TextC[0], QStringLiteral("0"));
+        QCOMPARE(form.TextC[0]->text(), QStringLiteral("0"));
+        QCOMPARE(form.Picture1->backColor(), QColor(0, 255, 255));
+        const QImage shown = canvas();
+        QCOMPARE(shown, filled(shown.size(), QColor(0, 255, 255)));
+    }
+
+    // The canvas is not cleared between loads: the first image shows through the second's
+    // transparent parts.
+    void secondImageDrawsOverFirst()
+    {
+        Form1 &form = **m_form;
+        load(m_tilePath);
+        QImage icon(32, 32, QImage::Format_ARGB32);
+        icon.fill(Qt::transparent);
+        QPainter(&icon).fillRect(16, 0, 16, 32, Qt::green);
+        load(write(QStringLiteral("half.ico"), encoded(icon, "ico")));
+        QCOMPARE(form.Picture2->picture().image().size(), QSize(32, 32));
+        QVERIFY(!form.Frame1->isEnabled());
+        const QImage shown = canvas();
+        for (const int x : {2, 14, 34, 46})
+            QCOMPARE(shown.pixelColor(x, 5), tileColourAt(x));
+        for (const int x : {18, 30, 50, 62})
+            QCOMPARE(shown.pixelColor(x, 5), QColor(Qt::green));
+    }
+};
+
+QTEST_MAIN(TestImageHandlers)
+#include "tst_image_handlers.moc"
