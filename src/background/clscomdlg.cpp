@@ -8,11 +8,12 @@
 
 namespace {
 
-// The option bits of the Windows file dialogs that have a counterpart here.
-constexpr std::int32_t OFN_OVERWRITEPROMPT = 0x2;
-constexpr std::int32_t OFN_ALLOWMULTISELECT = 0x200;
-constexpr std::int32_t OFN_PATHMUSTEXIST = 0x800;
-constexpr std::int32_t OFN_FILEMUSTEXIST = 0x1000;
+// The option bits of the Windows file dialogs that have a counterpart here. Hiding the
+// read-only box (4) needs nothing, as this dialog has none.
+constexpr std::int32_t overwritePrompt = 0x2;
+constexpr std::int32_t allowMultiSelect = 0x200;
+constexpr std::int32_t pathMustExist = 0x800;
+constexpr std::int32_t fileMustExist = 0x1000;
 
 bool execDialog(QFileDialog &dialog)
 {
@@ -21,9 +22,9 @@ bool execDialog(QFileDialog &dialog)
 
 QFileDialog::FileMode fileModeOf(std::int16_t action, std::int32_t flags)
 {
-    if (action == 1 && (flags & OFN_ALLOWMULTISELECT))
+    if (action == 1 && (flags & allowMultiSelect))
         return QFileDialog::ExistingFiles;
-    if (action == 1 && (flags & OFN_FILEMUSTEXIST))
+    if (action == 1 && (flags & fileMustExist))
         return QFileDialog::ExistingFile;
     return QFileDialog::AnyFile;
 }
@@ -47,12 +48,12 @@ QString clsComDlg::ShowFileDialog(std::int16_t action)
     if (action != 1 && action != 2)
         return QString();
 
-    background::FileDialog dialog(toolkit::windowOfHandle(OwnerhWnd), Flags & OFN_PATHMUSTEXIST);
+    background::FileDialog dialog(toolkit::windowOfHandle(OwnerhWnd), Flags & pathMustExist);
     dialog.setWindowTitle(DialogTitle);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setAcceptMode(action == 1 ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
     dialog.setFileMode(fileModeOf(action, Flags));
-    dialog.setOption(QFileDialog::DontConfirmOverwrite, !(Flags & OFN_OVERWRITEPROMPT));
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !(Flags & overwritePrompt));
 
     QStringList nameFilters;
     for (const background::FileType &type :
