@@ -104,7 +104,8 @@ void Canvas::textOut(const TextRun &run)
     QTransform placed;
     const QPointF origin = toImage.map(reference);
     placed.translate(origin.x(), origin.y());
-    placed.rotate(-s.font.escapement / 10.0);
+    // Negated as a double: the escapement is any 32-bit number a file holds, -2^31 too.
+    placed.rotate(-(s.font.escapement / 10.0));
     m_painter.setTransform(placed);
     if (s.backMode == gdi::opaqueMode)
         m_painter.fillRect(
