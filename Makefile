@@ -4,7 +4,9 @@ JOBS ?= $(shell nproc)
 TEST_PRESET ?= ci
 PRESET ?= default
 
-.PHONY: run test build deps bench package clean
+FUZZ_SECONDS ?= 60
+
+.PHONY: run test ci-extra sanitize fuzz build deps bench package clean
 
 run:
 	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
@@ -15,6 +17,28 @@ run:
 test:
 	@$(MAKE) --no-print-directory build PRESET=$(TEST_PRESET)
 	ctest --preset $(TEST_PRESET) -j $(JOBS)
+
+# The slower suites that CI runs after the unit tests (.ci/run asks for them by name).
+ci-extra: sanitize fuzz
+
+# The whole test suite once more, built under the address and undefined-behaviour sanitizers;
+# the first finding fails its test. Leaks are reported too, except those inside the third-party
+# libraries named in the suppression file.
+SANITIZER_ENV = ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1 \
+	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+	LSAN_OPTIONS=suppressions=$(CURDIR)/.ci/lsan.supp:print_suppressions=0
+sanitize: deps
+	cmake --preset sanitize >/dev/null
+	cmake --build --preset sanitize -j $(JOBS)
+	$(SANITIZER_ENV) ctest --preset sanitize -j $(JOBS)
+
+# Every fuzz target for FUZZ_SECONDS seconds over the seeds the tests' generators make, built
+# with clang under the address and undefined-behaviour sanitizers.
+fuzz:
+	@bash scripts/install-deps.sh fuzz
+	cmake --preset fuzz -DTYPORAMA_FUZZ_SECONDS=$(FUZZ_SECONDS) >/dev/null
+	cmake --build --preset fuzz -j $(JOBS)
+	ctest --preset fuzz
 
 deps:
 	@bash scripts/install-deps.sh

@@ -13,6 +13,14 @@ packages=(
   dpkg-dev file
 )
 
+# Optional groups, named on the command line, for the builds that alone need them.
+for group in "$@"; do
+  case "$group" in
+    fuzz) packages+=(clang libclang-rt-14-dev) ;;
+    *) echo "install-deps.sh: no package group '$group'" >&2; exit 2 ;;
+  esac
+done
+
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q '^install ok installed$'; then
