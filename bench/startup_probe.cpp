@@ -1,0 +1,214 @@
+// Times a program's start from the outside, on the X server it draws on.
+//
+//   startup_probe TITLE PROGRAM [ARGUMENTS...]
+//
+// Starts PROGRAM and prints one line, "<milliseconds> <peak resident kilobytes>": the time from
+// just before the fork to the moment the program, showing a mapped window titled TITLE,
+// answers a message sent to that window through its event loop, and the program's peak
+// resident memory up to then. The answer is a _NET_WM_PING, which the toolkit replies to only
+// from its event loop: a program still busy in its start-up code (listing fonts, enabling its
+// window) cannot answer, so the time covers all of it. The program is then killed. Exit status
+// 1 and a message on stderr when the window does not come within a minute.
+//
+// No window manager is needed; the probe watches the root window's children itself.
+
+#include <xcb/xcb.h>
+
+#include <poll.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <string>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct WindowState
+{
+    bool mapped = false;
+    bool titled = false;
+    bool pinged = false;
+};
+
+xcb_atom_t atom(xcb_connection_t *connection, const char *name)
+{
+    const xcb_intern_atom_cookie_t cookie =
+        xcb_intern_atom(connection, 0, static_cast<uint16_t>(std::strlen(name)), name);
+    std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(
+        xcb_intern_atom_reply(connection, cookie, nullptr), &std::free);
+    return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+}
+
+class Probe
+{
+public:
+    Probe(xcb_connection_t *connection, const std::string &title)
+        : m_connection(connection), m_title(title),
+          m_root(xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root),
+          m_netWmName(atom(connection, "_NET_WM_NAME")),
+          m_utf8String(atom(connection, "UTF8_STRING")),
+          m_wmProtocols(atom(connection, "WM_PROTOCOLS")),
+          m_netWmPing(atom(connection, "_NET_WM_PING"))
+    {
+        // Qt sends its answer to a ping to the root window's structure listeners.
+        const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+        xcb_change_window_attributes(m_connection, m_root, XCB_CW_EVENT_MASK, &mask);
+        xcb_flush(m_connection);
+    }
+
+    // True once the window has answered the ping.
+    bool handle(xcb_generic_event_t *event)
+    {
+        switch (event->response_type & 0x7f) {
+        case XCB_CREATE_NOTIFY: {
+            const auto *create = reinterpret_cast<xcb_create_notify_event_t *>(event);
+            if (create->parent == m_root)
+                watch(create->window);
+            return false;
+        }
+        case XCB_MAP_NOTIFY: {
+            const auto *map = reinterpret_cast<xcb_map_notify_event_t *>(event);
+            if (m_windows.count(map->window)) {
+                m_windows[map->window].mapped = true;
+                pingWhenReady(map->window);
+            }
+            return false;
+        }
+        case XCB_PROPERTY_NOTIFY: {
+            const auto *property = reinterpret_cast<xcb_property_notify_event_t *>(event);
+            if (property->atom == m_netWmName && m_windows.count(property->window)) {
+                m_windows[property->window].titled = hasTitle(property->window);
+                pingWhenReady(property->window);
+            }
+            return false;
+        }
+        case XCB_CLIENT_MESSAGE: {
+            const auto *message = reinterpret_cast<xcb_client_message_event_t *>(event);
+            return message->type == m_wmProtocols && message->data.data32[0] == m_netWmPing &&
+                   m_windows.count(message->data.data32[2]) &&
+                   m_windows[message->data.data32[2]].pinged;
+        }
+        default:
+            return false;
+        }
+    }
+
+private:
+    // Events are asked for before the state is read, so no change can fall between the two.
+    void watch(xcb_window_t window)
+    {
+        const uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
+        xcb_change_window_attributes(m_connection, window, XCB_CW_EVENT_MASK, &mask);
+        WindowState &state = m_windows[window];
+        std::unique_ptr<xcb_get_window_attributes_reply_t, decltype(&std::free)> attributes(
+            xcb_get_window_attributes_reply(
+                m_connection, xcb_get_window_attributes(m_connection, window), nullptr),
+            &std::free);
+        state.mapped = attributes && attributes->map_state != XCB_MAP_STATE_UNMAPPED;
+        state.titled = hasTitle(window);
+        pingWhenReady(window);
+    }
+
+    bool hasTitle(xcb_window_t window)
+    {
+        const xcb_get_property_cookie_t cookie =
+            xcb_get_property(m_connection, 0, window, m_netWmName, m_utf8String, 0, 256);
+        std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)> reply(
+            xcb_get_property_reply(m_connection, cookie, nullptr), &std::free);
+        if (!reply)
+            return false;
+        const std::string name(
+            static_cast<const char *>(xcb_get_property_value(reply.get())),
+            static_cast<std::size_t>(xcb_get_property_value_length(reply.get())));
+        return name == m_title;
+    }
+
+    void pingWhenReady(xcb_window_t window)
+    {
+        WindowState &state = m_windows[window];
+        if (!state.mapped || !state.titled || state.pinged)
+            return;
+        state.pinged = true;
+        xcb_client_message_event_t ping{};
+        ping.response_type = XCB_CLIENT_MESSAGE;
+        ping.format = 32;
+        ping.window = window;
+        ping.type = m_wmProtocols;
+        ping.data.data32[0] = m_netWmPing;
+        ping.data.data32[1] = XCB_CURRENT_TIME;
+        ping.data.data32[2] = window;
+        xcb_send_event(m_connection, 0, window, XCB_EVENT_MASK_NO_EVENT,
+                       reinterpret_cast<const char *>(&ping));
+        xcb_flush(m_connection);
+    }
+
+    xcb_connection_t *m_connection;
+    std::string m_title;
+    xcb_window_t m_root;
+    xcb_atom_t m_netWmName;
+    xcb_atom_t m_utf8String;
+    xcb_atom_t m_wmProtocols;
+    xcb_atom_t m_netWmPing;
+    std::map<xcb_window_t, WindowState> m_windows;
+};
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: startup_probe TITLE PROGRAM [ARGUMENTS...]\n");
+        return 2;
+    }
+    xcb_connection_t *connection = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(connection)) {
+        std::fprintf(stderr, "startup_probe: cannot connect to the X server\n");
+        return 2;
+    }
+    Probe probe(connection, argv[1]);
+
+    const Clock::time_point start = Clock::now();
+    const pid_t child = fork();
+    if (child == 0) {
+        execvp(argv[2], argv + 2);
+        _exit(127);
+    }
+    if (child < 0)
+        return 2;
+
+    const Clock::time_point deadline = start + std::chrono::seconds(60);
+    bool answered = false;
+    pollfd connectionFd{xcb_get_file_descriptor(connection), POLLIN, 0};
+    while (!answered && Clock::now() < deadline) {
+        while (xcb_generic_event_t *event = xcb_poll_for_event(connection)) {
+            answered = answered || probe.handle(event);
+            std::free(event);
+        }
+        if (!answered)
+            poll(&connectionFd, 1, 100);
+    }
+    const Clock::time_point end = Clock::now();
+
+    kill(child, SIGKILL);
+    int status = 0;
+    rusage usage{};
+    wait4(child, &status, 0, &usage);
+    xcb_disconnect(connection);
+    if (!answered) {
+        std::fprintf(stderr, "startup_probe: no answering window titled \"%s\" from %s\n", argv[1],
+                     argv[2]);
+        return 1;
+    }
+    std::printf("%.3f %ld\n", std::chrono::duration<double, std::milli>(end - start).count(),
+                usage.ru_maxrss);
+    return 0;
+}
