@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QString>
+#include <QTest>
 
 namespace {
 
@@ -27,6 +28,15 @@ void keepScreenshot(const QImage &image, const QString &name)
         return;
     QDir().mkpath(folder);
     image.save(QDir(folder).filePath(name + QStringLiteral(".png")));
+}
+
+void stopAfterTest(XSession &session)
+{
+    if (QTest::currentTestFailed()) {
+        keepScreenshot(session.screenshot(),
+                       QStringLiteral("failed-") + QLatin1String(QTest::currentTestFunction()));
+    }
+    session.stopProgram();
 }
 
 std::optional<Form1Screen> Form1Screen::start(XSession &session)

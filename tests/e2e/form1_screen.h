@@ -17,6 +17,10 @@ QString programPath();
 // to look at.
 void keepScreenshot(const QImage &image, const QString &name);
 
+// Ends the program after a test function; a failed one leaves its last screen behind, kept as
+// keepScreenshot does.
+void stopAfterTest(XSession &session);
+
 // A control's place in twips, relative to the main window's client area (frames' offsets
 // already added).
 struct Twips

@@ -77,7 +77,7 @@ void TestE2eBackground::init()
 
 void TestE2eBackground::cleanup()
 {
-    m_x->stopProgram();
+    stopAfterTest(*m_x);
 }
 
 void TestE2eBackground::cleanupTestCase()
@@ -154,7 +154,7 @@ void TestE2eBackground::minimiseAndRestoreKeepTiles()
     QTRY_VERIFY2_WITH_TIMEOUT(!m_x->viewableGeometry(id), "the window was not minimised", 5000);
     QVERIFY(!showsTiles(m_x->screenshot()));
 
-    QVERIFY(m_x->xdotool({QStringLiteral("windowactivate"), id}));
+    QVERIFY(m_x->activate(id));
     const QImage restored = m_x->waitForScreen([this, &id](const QImage &image) {
         return m_x->viewableGeometry(id) == m_form->window() && showsTiles(image);
     });

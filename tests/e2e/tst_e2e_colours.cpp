@@ -60,7 +60,7 @@ void TestE2eColours::init()
 
 void TestE2eColours::cleanup()
 {
-    m_x->stopProgram();
+    stopAfterTest(*m_x);
 }
 
 void TestE2eColours::cleanupTestCase()

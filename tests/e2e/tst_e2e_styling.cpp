@@ -43,7 +43,7 @@ void TestE2eStyling::init()
 
 void TestE2eStyling::cleanup()
 {
-    m_x->stopProgram();
+    stopAfterTest(*m_x);
 }
 
 void TestE2eStyling::cleanupTestCase()

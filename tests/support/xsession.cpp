@@ -338,3 +338,19 @@ QString XSession::windowTitle(const QString &id)
         run(QStringLiteral("xdotool"), {QStringLiteral("getwindowname"), id});
     return name ? QString::fromUtf8(name->trimmed()) : QString();
 }
+
+bool XSession::activate(const QString &id, int timeoutMs)
+{
+    if (!xdotool({QStringLiteral("windowactivate"), id}))
+        return false;
+    QElapsedTimer timer;
+    timer.start();
+    do {
+        const std::optional<QByteArray> active =
+            run(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")});
+        if (active && QString::fromLatin1(active->trimmed()) == id)
+            return true;
+        QThread::msleep(pollIntervalMs);
+    } while (timer.elapsed() < timeoutMs);
+    return false;
+}

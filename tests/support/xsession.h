@@ -68,6 +68,8 @@ public:
     // Geometry and map state of a known window: nullopt when it is not viewable.
     std::optional<QRect> viewableGeometry(const QString &id);
     QString windowTitle(const QString &id);
+    // Asks the window manager to raise and focus the window, and waits until it has.
+    bool activate(const QString &id, int timeoutMs = 5000);
 
 private:
     std::unique_ptr<QProcess> spawn(const QString &program, const QStringList &arguments,
