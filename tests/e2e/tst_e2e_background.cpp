@@ -1,3 +1,4 @@
+#include "e2e/e2e_test.h"
 #include "e2e/form1_screen.h"
 #include "e2e/pixels.h"
 #include "support/xsession.h"
@@ -9,27 +10,21 @@
 
 // A background image chosen in the real file dialog by typing its path: its tiles on the
 // canvas, their survival of minimise and restore, and clearing them.
-class TestE2eBackground : public QObject
+class TestE2eBackground : public E2eTest
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
-    void cleanupTestCase();
-
     void loadThroughDialogThenClear();
     void minimiseAndRestoreKeepTiles();
 
 private:
+    void prepare() override;
     bool loadTile();
     // Canvas pixels, outside the sample text, that are not the tile pattern's.
     int tileMismatches(const QImage &shot) const;
     bool showsTiles(const QImage &shot) const { return tileMismatches(shot) == 0; }
 
-    std::unique_ptr<XSession> m_x;
-    std::optional<Form1Screen> m_form;
     QTemporaryDir m_files;
     QString m_tilePath;
 };
@@ -54,7 +49,7 @@ QColor tileColourAt(int x)
 
 } // namespace
 
-void TestE2eBackground::initTestCase()
+void TestE2eBackground::prepare()
 {
     QVERIFY(m_files.isValid());
     QImage tile(tileWidth, tileHeight, QImage::Format_RGB32);
@@ -64,25 +59,6 @@ void TestE2eBackground::initTestCase()
     }
     m_tilePath = m_files.filePath(QStringLiteral("tile.bmp"));
     QVERIFY(tile.save(m_tilePath, "BMP"));
-
-    m_x = std::make_unique<XSession>();
-    QVERIFY2(m_x->start(), qPrintable(m_x->errorString()));
-}
-
-void TestE2eBackground::init()
-{
-    m_form = Form1Screen::start(*m_x);
-    QVERIFY2(m_form, qPrintable(m_x->errorString()));
-}
-
-void TestE2eBackground::cleanup()
-{
-    stopAfterTest(*m_x);
-}
-
-void TestE2eBackground::cleanupTestCase()
-{
-    m_x.reset();
 }
 
 int TestE2eBackground::tileMismatches(const QImage &shot) const

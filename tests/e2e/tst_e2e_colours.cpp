@@ -1,3 +1,4 @@
+#include "e2e/e2e_test.h"
 #include "e2e/form1_screen.h"
 #include "e2e/pixels.h"
 #include "support/xsession.h"
@@ -8,23 +9,14 @@
 
 // Colours typed into the channel boxes with real keys, in decimal and in hexadecimal, as they
 // show on the canvas and in the sample text.
-class TestE2eColours : public QObject
+class TestE2eColours : public E2eTest
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
-    void cleanupTestCase();
-
     void typingZeroIntoRedBackgroundTurnsCanvasCyan();
     void typedChannels_data();
     void typedChannels();
-
-private:
-    std::unique_ptr<XSession> m_x;
-    std::optional<Form1Screen> m_form;
 };
 
 namespace {
@@ -45,28 +37,6 @@ QString describe(const QImage &shot, const Form1Screen &form, const QColor &canv
 }
 
 } // namespace
-
-void TestE2eColours::initTestCase()
-{
-    m_x = std::make_unique<XSession>();
-    QVERIFY2(m_x->start(), qPrintable(m_x->errorString()));
-}
-
-void TestE2eColours::init()
-{
-    m_form = Form1Screen::start(*m_x);
-    QVERIFY2(m_form, qPrintable(m_x->errorString()));
-}
-
-void TestE2eColours::cleanup()
-{
-    stopAfterTest(*m_x);
-}
-
-void TestE2eColours::cleanupTestCase()
-{
-    m_x.reset();
-}
 
 void TestE2eColours::typingZeroIntoRedBackgroundTurnsCanvasCyan()
 {

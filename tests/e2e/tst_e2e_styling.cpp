@@ -1,3 +1,4 @@
+#include "e2e/e2e_test.h"
 #include "e2e/form1_screen.h"
 #include "e2e/pixels.h"
 #include "support/xsession.h"
@@ -7,16 +8,11 @@
 #include <memory>
 
 // The sample text's style, size and face changed with the mouse and the keyboard.
-class TestE2eStyling : public QObject
+class TestE2eStyling : public E2eTest
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
-    void cleanupTestCase();
-
     void boldBoxThickensAndThinsText();
     void sizeBarGrowsTextAndReadOut();
     void typedFaceAppliesOnlyWithSwitchButton();
@@ -24,32 +20,7 @@ private slots:
 private:
     // The canvas once drawing has settled.
     QImage settledCanvas();
-
-    std::unique_ptr<XSession> m_x;
-    std::optional<Form1Screen> m_form;
 };
-
-void TestE2eStyling::initTestCase()
-{
-    m_x = std::make_unique<XSession>();
-    QVERIFY2(m_x->start(), qPrintable(m_x->errorString()));
-}
-
-void TestE2eStyling::init()
-{
-    m_form = Form1Screen::start(*m_x);
-    QVERIFY2(m_form, qPrintable(m_x->errorString()));
-}
-
-void TestE2eStyling::cleanup()
-{
-    stopAfterTest(*m_x);
-}
-
-void TestE2eStyling::cleanupTestCase()
-{
-    m_x.reset();
-}
 
 QImage TestE2eStyling::settledCanvas()
 {

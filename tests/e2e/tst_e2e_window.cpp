@@ -1,3 +1,4 @@
+#include "e2e/e2e_test.h"
 #include "e2e/form1_screen.h"
 #include "e2e/pixels.h"
 #include "support/xsession.h"
@@ -7,22 +8,13 @@
 #include <memory>
 
 // The main window as a user first sees it, and the about window opened from the keyboard.
-class TestE2eWindow : public QObject
+class TestE2eWindow : public E2eTest
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
-    void cleanupTestCase();
-
     void startUpState();
     void altAOpensAboutAndEnterClosesIt();
-
-private:
-    std::unique_ptr<XSession> m_x;
-    std::optional<Form1Screen> m_form;
 };
 
 namespace {
@@ -53,28 +45,6 @@ bool closeAboutWithEnter(XSession &x)
 }
 
 } // namespace
-
-void TestE2eWindow::initTestCase()
-{
-    m_x = std::make_unique<XSession>();
-    QVERIFY2(m_x->start(), qPrintable(m_x->errorString()));
-}
-
-void TestE2eWindow::init()
-{
-    m_form = Form1Screen::start(*m_x);
-    QVERIFY2(m_form, qPrintable(m_x->errorString()));
-}
-
-void TestE2eWindow::cleanup()
-{
-    stopAfterTest(*m_x);
-}
-
-void TestE2eWindow::cleanupTestCase()
-{
-    m_x.reset();
-}
 
 void TestE2eWindow::startUpState()
 {
