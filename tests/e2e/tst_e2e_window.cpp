@@ -49,6 +49,8 @@ bool closeAboutWithEnter(XSession &x)
 void TestE2eWindow::startUpState()
 {
     QCOMPARE(m_x->windowTitle(m_form->windowId()), QStringLiteral("Typorama"));
+    // A quiet start: no font warnings, no missing-family notes, nothing at all.
+    QCOMPARE(m_x->programOutput(), QByteArray());
     QCOMPARE(m_form->window().width(), layout::clientWidthPx);
     QVERIFY2(m_form->menuBarHeight() >= 12 && m_form->menuBarHeight() <= 40,
              qPrintable(QStringLiteral("menu bar %1 px high").arg(m_form->menuBarHeight())));

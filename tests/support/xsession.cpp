@@ -1,6 +1,7 @@
 #include "support/xsession.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QRegularExpression>
 #include <QThread>
 
@@ -218,6 +219,12 @@ bool XSession::key(const QString &keys)
 {
     return xdotool({QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("40"),
                     QStringLiteral("--"), keys});
+}
+
+QByteArray XSession::programOutput() const
+{
+    QFile log(m_runtimeDir.filePath(QStringLiteral("program.log")));
+    return log.open(QIODevice::ReadOnly) ? log.readAll() : QByteArray();
 }
 
 QImage XSession::screenshot()

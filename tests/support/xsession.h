@@ -60,6 +60,8 @@ public:
     // Ends the program, politely first.
     void stopProgram();
     QProcess *program() const { return m_program.get(); }
+    // Everything the program has written to its standard output and error so far.
+    QByteArray programOutput() const;
 
     // The visible top-level window whose title matches the regular expression, waited for.
     std::optional<Window> findWindow(const QString &titlePattern, int timeoutMs = 10000);
