@@ -40,6 +40,15 @@ fuzz:
 	cmake --build --preset fuzz -j $(JOBS)
 	ctest --preset fuzz
 
+# Start-up, memory and canvas figures beside their floors, printed as one table
+# (docs/performance.md). Starts its own X server; a slow machine never fails it.
+bench:
+	@bash scripts/install-deps.sh bench
+	cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTYPORAMA_BENCHMARKS=ON \
+		-DBUILD_TESTING=OFF >/dev/null
+	cmake --build build/bench -j $(JOBS) --target typorama bench_canvas startup_probe startup_floor
+	/usr/bin/python3 bench/run_bench.py build/bench
+
 deps:
 	@bash scripts/install-deps.sh
 

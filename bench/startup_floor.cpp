@@ -1,10 +1,12 @@
 // The least a start-up like the program's can cost: a Qt Widgets application that reads the
 // same fontconfig families into a list and shows an empty window of the given size titled
-// "Typorama", then runs its event loop.
+// "Typorama", then runs its event loop. With "fontdb", it also has Qt load its own font
+// database, which any window that draws a caption needs and an empty window does not.
 //
-//   startup_floor WIDTH HEIGHT
+//   startup_floor WIDTH HEIGHT [fontdb]
 
 #include <QApplication>
+#include <QFontDatabase>
 #include <QSet>
 #include <QStringList>
 #include <QWidget>
@@ -51,6 +53,8 @@ int main(int argc, char *argv[])
     window.setFixedSize(width, height);
     window.setWindowTitle(QStringLiteral("Typorama"));
     window.setProperty("families", families);
+    if (arguments.size() > 3 && arguments.at(3) == QLatin1String("fontdb"))
+        window.setProperty("qtFamilies", QFontDatabase::families());
     window.show();
     return QApplication::exec();
 }

@@ -2,13 +2,15 @@
 //
 //   startup_probe TITLE PROGRAM [ARGUMENTS...]
 //
-// Starts PROGRAM and prints one line, "<milliseconds> <peak resident kilobytes>": the time from
+// Starts PROGRAM and prints one line, "<milliseconds> <peak resident kilobytes> <cpu
+// milliseconds> <width> <height>": the time from
 // just before the fork to the moment the program, showing a mapped window titled TITLE,
 // answers a message sent to that window through its event loop, and the program's peak
-// resident memory up to then. The answer is a _NET_WM_PING, which the toolkit replies to only
-// from its event loop: a program still busy in its start-up code (listing fonts, enabling its
-// window) cannot answer, so the time covers all of it. The program is then killed. Exit status
-// 1 and a message on stderr when the window does not come within a minute.
+// resident memory and processor time up to then, and the window's size. The answer is a
+// _NET_WM_PING, which the toolkit replies to only from its event loop: a program still busy in its
+// start-up code (listing fonts, enabling its window) cannot answer, so the time covers all of it.
+// The program is then killed. Exit status 1 and a message on stderr when the window does not come
+// within a minute.
 //
 // No window manager is needed; the probe watches the root window's children itself.
 
@@ -27,6 +29,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -93,13 +96,28 @@ public:
         }
         case XCB_CLIENT_MESSAGE: {
             const auto *message = reinterpret_cast<xcb_client_message_event_t *>(event);
-            return message->type == m_wmProtocols && message->data.data32[0] == m_netWmPing &&
-                   m_windows.count(message->data.data32[2]) &&
-                   m_windows[message->data.data32[2]].pinged;
+            const xcb_window_t window = message->data.data32[2];
+            if (message->type != m_wmProtocols || message->data.data32[0] != m_netWmPing ||
+                !m_windows.count(window) || !m_windows[window].pinged)
+                return false;
+            m_answered = window;
+            return true;
         }
         default:
             return false;
         }
+    }
+
+    // The size of the window that answered, in pixels.
+    std::pair<int, int> answeredSize()
+    {
+        std::unique_ptr<xcb_get_geometry_reply_t, decltype(&std::free)> geometry(
+            xcb_get_geometry_reply(m_connection, xcb_get_geometry(m_connection, m_answered),
+                                   nullptr),
+            &std::free);
+        if (!geometry)
+            return {0, 0};
+        return {geometry->width, geometry->height};
     }
 
 private:
@@ -159,7 +177,13 @@ private:
     xcb_atom_t m_wmProtocols;
     xcb_atom_t m_netWmPing;
     std::map<xcb_window_t, WindowState> m_windows;
+    xcb_window_t m_answered = XCB_WINDOW_NONE;
 };
+
+double milliseconds(const timeval &time)
+{
+    return static_cast<double>(time.tv_sec) * 1e3 + static_cast<double>(time.tv_usec) / 1e3;
+}
 
 } // namespace
 
@@ -197,18 +221,21 @@ int main(int argc, char *argv[])
             poll(&connectionFd, 1, 100);
     }
     const Clock::time_point end = Clock::now();
+    const auto [width, height] = answered ? probe.answeredSize() : std::pair<int, int>{0, 0};
 
     kill(child, SIGKILL);
     int status = 0;
     rusage usage{};
     wait4(child, &status, 0, &usage);
-    xcb_disconnect(connection);
     if (!answered) {
+        xcb_disconnect(connection);
         std::fprintf(stderr, "startup_probe: no answering window titled \"%s\" from %s\n", argv[1],
                      argv[2]);
         return 1;
     }
-    std::printf("%.3f %ld\n", std::chrono::duration<double, std::milli>(end - start).count(),
-                usage.ru_maxrss);
+    xcb_disconnect(connection);
+    std::printf("%.3f %ld %.3f %d %d\n",
+                std::chrono::duration<double, std::milli>(end - start).count(), usage.ru_maxrss,
+                milliseconds(usage.ru_utime) + milliseconds(usage.ru_stime), width, height);
     return 0;
 }
