@@ -267,7 +267,7 @@ def alias_figure(build, env, fonts):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("build")
-    parser.add_argument("--runs", type=int, default=15, help="start-ups per program and set")
+    parser.add_argument("--runs", type=int, default=25, help="start-ups per program and set")
     parser.add_argument("--rounds", type=int, default=20, help="rounds of the canvas figures")
     args = parser.parse_args()
     build = os.path.abspath(args.build)
