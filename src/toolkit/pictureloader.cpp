@@ -1,5 +1,6 @@
 #include "toolkit/pictureloader.h"
 
+#include "toolkit/decoderprocess.h"
 #include "toolkit/metafile/metafile.h"
 
 #include <QBuffer>
@@ -16,9 +17,6 @@
 
 namespace toolkit {
 namespace {
-
-// Room for the headers and palette of an uncompressed picture at the pixel bound.
-constexpr qint64 maxFileBytes = maxPicturePixels * 4 + 1024 * 1024;
 
 enum class Content { Bmp, Gif, Jpeg, Icon, Metafile, Unknown };
 
@@ -58,10 +56,11 @@ std::optional<QByteArray> readRegularFile(const QString &path)
         return std::nullopt;
     }
     struct stat status = {};
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || status.st_size > maxFileBytes)
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) ||
+        status.st_size > maxPictureFileBytes)
         return std::nullopt;
-    QByteArray data = file.read(maxFileBytes + 1);
-    if (data.size() > maxFileBytes)
+    QByteArray data = file.read(maxPictureFileBytes + 1);
+    if (data.size() > maxPictureFileBytes)
         return std::nullopt;
     return data;
 }
@@ -108,6 +107,8 @@ bool bmpComplete(const QByteArray &data, qint64 maxPixels)
     if (headerSize == 12) {
         const qint64 width = le16(data, 18);
         const qint64 height = le16(data, 20);
+        if (width * height > maxPixels)
+            return false;
         const qint64 rowBytes = (width * le16(data, 24) + 31) / 32 * 4;
         return offset + rowBytes * height <= data.size();
     }
@@ -187,6 +188,57 @@ bool gifFirstFrameComplete(const QByteArray &data, qint64 maxPixels)
         }
     }
     return false;
+}
+
+quint32 be32(const QByteArray &data, qint64 pos)
+{
+    return be16(data, pos) << 16 | be16(data, pos + 2);
+}
+
+// Every image of an icon lies inside the file and declares a size within the bound, in its
+// own header (a PNG's IHDR or a bitmap's info header, whose height counts the mask too), not
+// only in the directory, which cannot say more than 256 x 256.
+bool iconWithinBound(const QByteArray &data, qint64 maxPixels)
+{
+    if (data.size() < 6)
+        return false;
+    const qint64 count = le16(data, 4);
+    if (count == 0 || 6 + count * 16 > data.size())
+        return false;
+    for (qint64 i = 0; i < count; ++i) {
+        const qint64 entry = 6 + i * 16;
+        const qint64 bytes = le32(data, entry + 8);
+        const qint64 at = le32(data, entry + 12);
+        if (at + bytes > data.size() || bytes < 24)
+            return false;
+        qint64 width = 0;
+        qint64 height = 0;
+        if (startsWith(data.mid(at, 8), "\x89PNG\r\n\x1A\n", 8)) {
+            width = be32(data, at + 16);
+            height = be32(data, at + 20);
+        } else {
+            width = qint32(le32(data, at + 4));
+            height = std::abs(qint64(qint32(le32(data, at + 8)))) / 2;
+        }
+        if (width <= 0 || height < 0 || width * height > maxPixels)
+            return false;
+    }
+    return true;
+}
+
+// The metafile decoder draws as much of a file as there is; a file shorter than its header
+// says it is has been cut short and is refused like any other cut picture. An EMF's header
+// gives its length in bytes, a WMF's (after the placeable header, where there is one) in
+// 16-bit words.
+bool metafileComplete(const QByteArray &data)
+{
+    if (data.size() >= 44 && le32(data, 0) == 1 && startsWith(data.mid(40, 4), " EMF", 4))
+        return data.size() >= 52 && le32(data, 48) <= quint32(data.size());
+    const qint64 header = startsWith(data, "\xD7\xCD\xC6\x9A", 4) ? 22 : 0;
+    if (header + 10 > data.size())
+        return false;
+    // Writers differ on whether the placeable header counts; the more lenient reading is taken.
+    return qint64(le32(data, header + 6)) * 2 <= data.size();
 }
 
 // Follows the segments and the entropy-coded scans to the end-of-image marker.
@@ -307,10 +359,14 @@ std::optional<QImage> decodePicture(const QByteArray &data, qint64 maxPixels)
             return decodeRaster(data, "jpeg", maxPixels);
         break;
     case Content::Icon:
-        return decodeIcon(data, maxPixels);
+        if (iconWithinBound(data, maxPixels))
+            return decodeIcon(data, maxPixels);
+        break;
     case Content::Metafile:
         // Metafiles are drawn by their own decoder, within the same pixel bound.
-        return decodeMetafile(data, maxPixels);
+        if (metafileComplete(data))
+            return decodeMetafile(data, maxPixels);
+        break;
     case Content::Unknown:
         break;
     }
@@ -322,7 +378,7 @@ std::optional<Picture> LoadPicture(const QString &path)
     const std::optional<QByteArray> data = readRegularFile(path);
     if (!data)
         return std::nullopt;
-    std::optional<QImage> image = decodePicture(*data, maxPicturePixels);
+    std::optional<QImage> image = decodeInHelper(*data, maxPicturePixels);
     if (!image)
         return std::nullopt;
     return Picture(std::move(*image));

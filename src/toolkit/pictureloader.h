@@ -14,17 +14,26 @@ namespace toolkit {
 // would decode to more is refused before any pixel is decoded.
 inline constexpr qint64 maxPicturePixels = qint64(256) * 1024 * 1024 / 4;
 
+// Largest file read as a picture. Its bytes pass through the window on their way to the
+// decoder process; compressed pictures of the largest size, and uncompressed ones of some
+// 16 million pixels, fit.
+inline constexpr qint64 maxPictureFileBytes = qint64(64) * 1024 * 1024;
+
 // The picture in a regular file, judged by its content and not its name: the first frame of
 // a GIF, a JPEG turned upright, the 32 x 32 image of an icon (else its largest), a BMP; or
 // nothing where the file is no such picture, is damaged or cut short, would exceed
-// maxPicturePixels, or is no regular file at all (a folder, a device, a pipe are never read).
+// maxPicturePixels or maxPictureFileBytes, or is no regular file at all (a folder, a device, a
+// pipe are never read). The bytes are decoded in a separate decoder process
+// (decoderprocess.h), so a decoder that crashes, hangs or runs out of memory costs only the
+// picture.
 std::optional<Picture> LoadPicture(const QString &path);
 
 // The empty picture.
 Picture LoadPicture();
 
 // The picture held in a file's bytes, read as LoadPicture reads a file's content, refused
-// where it would exceed maxPixels pixels: the one place where untrusted bytes are decoded.
+// where it would exceed maxPixels pixels: the one place where untrusted bytes are decoded,
+// called in the decoder process.
 std::optional<QImage> decodePicture(const QByteArray &data, qint64 maxPixels);
 
 } // namespace toolkit

@@ -34,6 +34,10 @@ for path in bin/typorama "share/applications/$app_id.desktop" "share/metainfo/$a
   [ -f "$prefix/$path" ] || fail "$path is not installed"
 done
 [ -x "$prefix/bin/typorama" ] || fail "bin/typorama is not executable"
+# Pictures are decoded in a process of their own, which the program finds in its private folder.
+[ -x "$prefix/libexec/typorama/typorama-decode" ] ||
+  fail "libexec/typorama/typorama-decode, the decoder process, is not installed"
+[ -x "$prefix/bin/typorama-decode" ] && fail "the decoder process is installed in bin/, on the search path"
 [ -f "$desktop" ] && [ -f "$metainfo" ] || exit 1
 
 # The value of a key in the [Desktop Entry] group, without locale variants.
@@ -93,4 +97,4 @@ if [ $failures -ne 0 ]; then
   echo "$failures check(s) failed" >&2
   exit 1
 fi
-echo "installed tree in order: binary, entry, 4 icons, metainfo"
+echo "installed tree in order: binary, decoder, entry, 4 icons, metainfo"

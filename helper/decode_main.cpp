@@ -1,0 +1,77 @@
+// typorama-decode: decodes one picture for the window, in a process of its own, so that a
+// decoder that crashes, hangs or runs out of memory ends only this process. The file's bytes
+// come on standard input, the picture goes to standard output (toolkit/picturewire.h); the
+// exit status is 0 only when a picture was written. The window sets the limits this process
+// runs under before it starts.
+#include "toolkit/fonts.h"
+#include "toolkit/metafile/metafile.h"
+#include "toolkit/pictureloader.h"
+#include "toolkit/picturewire.h"
+
+#include <QApplication>
+#include <QByteArray>
+#include <QImage>
+
+#include <cerrno>
+#include <optional>
+
+#include <unistd.h>
+
+namespace {
+
+// All of standard input, or nothing where it is longer than a picture file may be.
+std::optional<QByteArray> readInput()
+{
+    QByteArray data;
+    char chunk[64 * 1024];
+    while (true) {
+        const ssize_t length = ::read(STDIN_FILENO, chunk, sizeof chunk);
+        if (length == 0)
+            return data;
+        if (length < 0) {
+            if (errno == EINTR)
+                continue;
+            return std::nullopt;
+        }
+        if (data.size() + length > toolkit::maxPictureFileBytes)
+            return std::nullopt;
+        data.append(chunk, length);
+    }
+}
+
+bool writeAll(const char *bytes, qint64 length)
+{
+    while (length > 0) {
+        const ssize_t written = ::write(STDOUT_FILENO, bytes, size_t(length));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        bytes += written;
+        length -= written;
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    const std::optional<QByteArray> data = readInput();
+    if (!data)
+        return 1;
+    // Metafiles draw text in the fonts the window would use, which are set up on an application
+    // object of the same kind; no window is ever shown.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    if (toolkit::looksLikeMetafile(*data))
+        toolkit::initialiseFonts();
+    const std::optional<QImage> image = toolkit::decodePicture(*data, toolkit::maxPicturePixels);
+    if (!image)
+        return 1;
+    const QByteArray header = toolkit::pictureHeader(*image);
+    const bool sent =
+        writeAll(header.constData(), header.size()) &&
+        writeAll(reinterpret_cast<const char *>(image->constBits()), image->sizeInBytes());
+    return sent ? 0 : 1;
+}

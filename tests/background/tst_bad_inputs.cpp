@@ -1,0 +1,329 @@
+// Whatever a user can choose in the file dialog, and whatever the decoder process does with it,
+// a failed load loses nothing: the image in use, the canvas and the colour frame stay as they
+// were, the user is told once, the window goes on working, and its memory does not grow.
+#include "app/form1.h"
+#include "background/clscomdlg.h"
+#include "helpers/standins.h"
+#include "support/loadedform.h"
+#include "support/metafile_fixtures.h"
+#include "support/resident_memory.h"
+#include "support/sample_gif.h"
+#include "toolkit/decoderprocess.h"
+#include "toolkit/fonts.h"
+#include "toolkit/label.h"
+#include "toolkit/picturebox.h"
+#include "toolkit/textbox.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QMessageBox>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QtEndian>
+
+#include <linux/capability.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <optional>
+
+namespace {
+
+enum class Choice {
+    Plain,      // the file is chosen and loaded as it is
+    Vanishing,  // the file is deleted after the dialog has closed, before the load
+    Unreadable, // the file has no read permission, even for an administrator
+};
+
+QByteArray encoded(const QImage &image, const char *format)
+{
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return data;
+}
+
+QImage sample(const QColor &colour)
+{
+    QImage image(40, 30, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter(&image).fillRect(5, 5, 30, 20, colour);
+    return image;
+}
+
+QByteArray withLe32(QByteArray data, qsizetype at, qint32 value)
+{
+    qToLittleEndian(value, data.data() + at);
+    return data;
+}
+
+QByteArray withLe16(QByteArray data, qsizetype at, quint16 value)
+{
+    qToLittleEndian(value, data.data() + at);
+    return data;
+}
+
+QByteArray withBe16(QByteArray data, qsizetype at, quint16 value)
+{
+    qToBigEndian(value, data.data() + at);
+    return data;
+}
+
+// An icon holding one PNG image that claims to be the given size.
+QByteArray pngIcon(quint32 width, quint32 height)
+{
+    QByteArray png = encoded(sample(Qt::red), "png");
+    qToBigEndian(width, png.data() + 16);
+    qToBigEndian(height, png.data() + 20);
+    QByteArray icon = QByteArray::fromHex("000001000100") + QByteArray(16, '\0');
+    icon[6] = 0;
+    icon[7] = 0;
+    qToLittleEndian<quint16>(1, icon.data() + 10);
+    qToLittleEndian<quint16>(32, icon.data() + 12);
+    qToLittleEndian<quint32>(quint32(png.size()), icon.data() + 14);
+    qToLittleEndian<quint32>(22, icon.data() + 18);
+    return icon + png;
+}
+
+// Takes away an administrator's power to read any file, for as long as it lives, so that a
+// file without read permission is unreadable to the test even when it runs as root.
+class NoReadOverride
+{
+public:
+    NoReadOverride()
+    {
+        m_header.version = _LINUX_CAPABILITY_VERSION_3;
+        m_header.pid = 0;
+        if (::syscall(SYS_capget, &m_header, m_saved) != 0)
+            return;
+        __user_cap_data_struct lowered[2] = {m_saved[0], m_saved[1]};
+        lowered[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+        m_lowered = ::syscall(SYS_capset, &m_header, lowered) == 0;
+    }
+    ~NoReadOverride()
+    {
+        if (m_lowered)
+            ::syscall(SYS_capset, &m_header, m_saved);
+    }
+
+private:
+    __user_cap_header_struct m_header{};
+    __user_cap_data_struct m_saved[2]{};
+    bool m_lowered = false;
+};
+
+// Accepts every message box that comes up and keeps what it said.
+class MessageBoxCloser : public QObject
+{
+public:
+    MessageBoxCloser()
+    {
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            texts += box->text();
+            box->accept();
+        });
+        m_timer.start(10);
+    }
+
+    QStringList texts;
+
+private:
+    QTimer m_timer;
+};
+
+QString failureText(const QString &path)
+{
+    return QStringLiteral("「%1」を画像として読み込めませんでした。").arg(path);
+}
+
+} // namespace
+
+class TestBadInputs : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString m_tilePath;
+
+    QString write(const QString &name, const QByteArray &data)
+    {
+        const QString path = m_dir.filePath(name);
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size())
+            return QString();
+        return path;
+    }
+
+    // Chooses the path in the next dialog and loads it, as a click on the load button does.
+    static void load(Form1 &form, const QString &path, Choice choice)
+    {
+        form.Dlg->setDialogRunner([path, choice](QFileDialog &dialog) {
+            dialog.selectFile(path);
+            if (choice == Choice::Vanishing)
+                QFile::remove(path);
+            return true;
+        });
+        std::optional<NoReadOverride> noOverride;
+        if (choice == Choice::Unreadable)
+            noOverride.emplace();
+        form.Command2_Click();
+    }
+
+    QImage canvas(Form1 &form) { return form.Picture1->surfaceImage(); }
+
+private slots:
+    void initTestCase()
+    {
+        toolkit::initialiseFonts();
+        QVERIFY(m_dir.isValid());
+        m_tilePath = write(QStringLiteral("tile.bmp"), encoded(sample(Qt::blue), "bmp"));
+        QVERIFY(!m_tilePath.isEmpty());
+    }
+
+    void cleanup() { toolkit::setDecoderPath(QStringLiteral(TYPORAMA_DECODER)); }
+
+    void badInputLosesNothing_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<int>("choice");
+        QTest::addColumn<QString>("decoder");
+        QTest::addColumn<bool>("loads");
+        const auto failing = [](const char *name, const QString &path,
+                                Choice choice = Choice::Plain) {
+            QTest::newRow(name) << path << int(choice) << QString() << false;
+        };
+
+        const QString fifo = m_dir.filePath(QStringLiteral("pipe.bmp"));
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        failing("fifo", fifo);
+        failing("/dev/zero", QStringLiteral("/dev/zero"));
+        const QString folder = m_dir.filePath(QStringLiteral("folder.jpg"));
+        QVERIFY(QDir().mkpath(folder));
+        failing("folder", folder);
+        const QString locked = write(QStringLiteral("locked.bmp"), encoded(sample(Qt::red), "bmp"));
+        QVERIFY(QFile::setPermissions(locked, {}));
+        failing("unreadable file", locked, Choice::Unreadable);
+        failing("file gone before the load",
+                write(QStringLiteral("gone.bmp"), encoded(sample(Qt::red), "bmp")),
+                Choice::Vanishing);
+        failing("0-byte file", write(QStringLiteral("empty.bmp"), {}));
+
+        const QImage image = sample(Qt::red);
+        const QList<std::pair<const char *, QByteArray>> wholes{
+            {"bmp", encoded(image, "bmp")},    {"gif", sampleGif()},
+            {"jpeg", encoded(image, "jpeg")},  {"ico", encoded(image, "ico")},
+            {"wmf", fixtures::placeableWmf()}, {"plain wmf", fixtures::plainWmf()},
+            {"emf", fixtures::emf()},
+        };
+        for (const auto &[format, whole] : wholes) {
+            const QString name = QStringLiteral("cut %1").arg(QLatin1String(format));
+            QTest::addRow("truncated %s", format) << write(name, whole.left(whole.size() / 2))
+                                                  << int(Choice::Plain) << QString() << false;
+        }
+
+        // Headers that declare 100,000 x 100,000 pixels, or as near as the format can say.
+        const QByteArray bmp = encoded(image, "bmp");
+        failing("bmp 100000 x 100000",
+                write(QStringLiteral("huge.bmp"), withLe32(withLe32(bmp, 18, 100000), 22, 100000)));
+        QByteArray gif = withLe16(withLe16(sampleGif(), 6, 65535), 8, 65535);
+        const qsizetype frame = gif.indexOf('\x2c');
+        gif = withLe16(withLe16(gif, frame + 5, 65535), frame + 7, 65535);
+        failing("gif 65535 x 65535, its largest", write(QStringLiteral("huge.gif"), gif));
+        const QByteArray jpeg = encoded(image, "jpeg");
+        const qsizetype sof = jpeg.indexOf(QByteArray("\xFF\xC0", 2));
+        QVERIFY(sof > 0);
+        failing("jpeg 65535 x 65535, its largest",
+                write(QStringLiteral("huge.jpg"),
+                      withBe16(withBe16(jpeg, sof + 5, 65535), sof + 7, 65535)));
+        const QByteArray ico = encoded(image, "ico");
+        const qint32 dib = qFromLittleEndian<qint32>(ico.constData() + 18);
+        failing("ico bitmap 100000 x 100000",
+                write(QStringLiteral("huge.ico"),
+                      withLe32(withLe32(ico, dib + 4, 100000), dib + 8, 200000)));
+        failing("ico png 100000 x 100000",
+                write(QStringLiteral("hugepng.ico"), pngIcon(100000, 100000)));
+
+        // Metafile frames: EMF in hundredths of a millimetre, placeable WMF in its own units.
+        const QByteArray emf = fixtures::emf();
+        failing("emf frame enormous",
+                write(QStringLiteral("huge.emf"),
+                      withLe32(withLe32(emf, 32, 2147483647), 36, 2147483647)));
+        failing("emf frame negative",
+                write(QStringLiteral("negative.emf"), withLe32(emf, 32, -1000000)));
+        const QByteArray wmf = fixtures::placeableWmf();
+        failing("wmf frame enormous",
+                write(QStringLiteral("huge.wmf"), withLe16(withLe16(wmf, 10, 32767), 14, 1)));
+        failing("wmf frame negative",
+                write(QStringLiteral("negative.wmf"), withLe16(wmf, 10, quint16(-30000))));
+
+        // Decoders that crash, hang or take memory without end, given a good picture.
+        const QString good = write(QStringLiteral("good.bmp"), encoded(image, "bmp"));
+        for (const char *standInName : {"abort_helper", "spin_helper", "alloc_helper"}) {
+            QTest::addRow("decoder %s", standInName)
+                << good << int(Choice::Plain) << standIn(standInName) << false;
+        }
+
+        // Blanks and Japanese characters in a path of more than 255 bytes load as any other.
+        const QString longName = QString(80, QChar(u'画')) + QStringLiteral(".bmp");
+        const QString longPath =
+            write(QStringLiteral("空白 の ある フォルダ/もう 一つ の フォルダ/") + longName,
+                  encoded(image, "bmp"));
+        QVERIFY(QFile::encodeName(longPath).size() > 255);
+        QTest::newRow("long path with blanks and Japanese")
+            << longPath << int(Choice::Plain) << QString() << true;
+    }
+    void badInputLosesNothing()
+    {
+        QFETCH(QString, path);
+        QFETCH(int, choice);
+        QFETCH(QString, decoder);
+        QFETCH(bool, loads);
+        QVERIFY(!path.isEmpty());
+        LoadedForm form;
+        load(*form, m_tilePath, Choice::Plain);
+        QVERIFY(!form->Picture2->picture().isEmpty());
+        const QImage before = canvas(*form);
+        const QImage held = form->Picture2->picture().image();
+        if (!decoder.isEmpty())
+            toolkit::setDecoderPath(decoder);
+        const qint64 memoryBefore = residentMemoryBytes();
+
+        MessageBoxCloser closer;
+        load(*form, path, Choice(choice));
+        QCOMPARE(form->Dlg->FileName, path);
+        QVERIFY(!QApplication::activeModalWidget());
+        if (loads) {
+            QVERIFY(closer.texts.isEmpty());
+            QCOMPARE(form->Picture2->picture().image().size(), sample(Qt::red).size());
+        } else {
+            QCOMPARE(closer.texts, QStringList{failureText(path)});
+            QCOMPARE(form->Picture2->picture().image(), held);
+            QCOMPARE(canvas(*form), before);
+        }
+        QVERIFY(!form->Frame1->isEnabled());
+        const qint64 growth = residentMemoryBytes() - memoryBefore;
+        QVERIFY2(growth < 64 << 20, qPrintable(QString::number(growth)));
+
+        // The window goes on working: a typed text colour takes effect at once.
+        form->TextCM[0]->selectAll();
+        QTest::keyClicks(form->TextCM[0], QStringLiteral("200"));
+        QCOMPARE(form->TextCM[0]->text(), QStringLiteral("200"));
+        QCOMPARE(form->Label1->foreColor(), QColor(200, 0, 0));
+    }
+};
+
+QTEST_MAIN(TestBadInputs)
+#include "tst_bad_inputs.moc"
