@@ -4,6 +4,8 @@
 
 #include <QFont>
 #include <QFontMetricsF>
+#include <QPainter>
+#include <QPainterPath>
 
 #include <algorithm>
 #include <cmath>
@@ -13,6 +15,11 @@ namespace {
 
 // GDI's font when a file asks for none: about 16 device pixels high.
 constexpr double defaultFontPixels = 16;
+
+// Past this size text is filled as outlines: Qt draws the glyphs of bitmap fonts, and the
+// boxes of characters no font has, through a glyph cache at any size, which for one glyph
+// of the largest size a file can ask for takes gigabytes.
+constexpr double largestCachedGlyphPixels = 256;
 
 // The face that stands in for a font the file names, or for a nameless one the face its
 // character set would have got on a Japanese Windows.
@@ -24,6 +31,19 @@ QString fontFamily(const LogFont &font)
     if (requested.isEmpty())
         return {};
     return resolvedFamily(requested).value_or(QString());
+}
+
+// The text in the painter's font and pen colour, with its baseline starting at a point.
+void drawText(QPainter &painter, const QPointF &at, const QString &text)
+{
+    const QFont font = painter.font();
+    if (font.pointSizeF() * 96.0 / 72.0 <= largestCachedGlyphPixels) {
+        painter.drawText(at, text);
+        return;
+    }
+    QPainterPath outlines;
+    outlines.addText(at, font, text);
+    painter.fillPath(outlines, painter.pen().color());
 }
 
 } // namespace
@@ -114,12 +134,12 @@ void Canvas::textOut(const TextRun &run)
     m_painter.setFont(font);
     m_painter.setPen(s.textColor);
     if (advances.isEmpty()) {
-        m_painter.drawText(QPointF(left, baseline), run.text);
+        drawText(m_painter, QPointF(left, baseline), run.text);
     } else {
         double x = left;
         for (qsizetype i = 0; i < run.text.size(); ++i) {
             const bool pair = run.text[i].isHighSurrogate() && i + 1 < run.text.size();
-            m_painter.drawText(QPointF(x, baseline), run.text.mid(i, pair ? 2 : 1));
+            drawText(m_painter, QPointF(x, baseline), run.text.mid(i, pair ? 2 : 1));
             x += advances[i];
             if (pair)
                 x += advances[++i];
