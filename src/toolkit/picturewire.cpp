@@ -99,9 +99,11 @@ bool PictureReceiver::readHead()
     QImage image(int(width), int(height), imageFormat);
     if (image.isNull() || quint32(image.bytesPerLine()) != bytesPerLine)
         return false;
-    QList<QRgb> table(colourCount);
-    std::memcpy(table.data(), m_head.constData() + headerBytes, size_t(tableBytes));
-    image.setColorTable(table);
+    if (colourCount > 0) {
+        QList<QRgb> table(colourCount);
+        std::memcpy(table.data(), m_head.constData() + headerBytes, size_t(tableBytes));
+        image.setColorTable(table);
+    }
     m_image = std::move(image);
     m_pixelBytes = m_image.sizeInBytes();
     return true;
