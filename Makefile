@@ -24,7 +24,7 @@ ci-extra: sanitize fuzz
 # The whole test suite once more, built under the address and undefined-behaviour sanitizers;
 # the first finding fails its test. Leaks are reported too, except those inside the third-party
 # libraries named in the suppression file.
-SANITIZER_ENV = ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1 \
+SANITIZER_ENV = ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1:detect_stack_use_after_return=1 \
 	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
 	LSAN_OPTIONS=suppressions=$(CURDIR)/.ci/lsan.supp:print_suppressions=0
 sanitize: deps
