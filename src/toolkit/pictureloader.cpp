@@ -242,7 +242,8 @@ bool metafileComplete(const QByteArray &data)
 }
 
 // Follows the segments and the entropy-coded scans to the end-of-image marker.
-bool jpegComplete(const QByteArray &data)
+// Every frame header on the way must keep within the pixel bound.
+bool jpegComplete(const QByteArray &data, qint64 maxPixels)
 {
     qint64 pos = 2;
     const qint64 size = data.size();
@@ -260,6 +261,12 @@ bool jpegComplete(const QByteArray &data)
         if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7))
             continue;
         if (pos + 1 >= size)
+            return false;
+        // Start of frame, of any kind: precision, then height and width.
+        const bool frame =
+            marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+        if (frame &&
+            (pos + 7 > size || qint64(be16(data, pos + 3)) * be16(data, pos + 5) > maxPixels))
             return false;
         pos += be16(data, pos);
         if (marker != 0xDA)
@@ -355,7 +362,7 @@ std::optional<QImage> decodePicture(const QByteArray &data, qint64 maxPixels)
             return decodeRaster(data, "gif", maxPixels);
         break;
     case Content::Jpeg:
-        if (jpegComplete(data))
+        if (jpegComplete(data, maxPixels))
             return decodeRaster(data, "jpeg", maxPixels);
         break;
     case Content::Icon:
