@@ -123,7 +123,10 @@ private slots:
     void misbehavingDecoderGivesNothing()
     {
         QFETCH(QString, decoder);
-        const QString path = write("good.bmp", encoded(sample(QImage::Format_RGB32), "bmp"));
+        // Megabytes, more than a pipe holds, so that the window is still writing when the
+        // decoder has crashed or while it does not read.
+        const QString path =
+            write("good.bmp", encoded(sample(QImage::Format_RGB32).scaled(1000, 1000), "bmp"));
         QVERIFY(toolkit::LoadPicture(path));
         toolkit::setDecoderPath(decoder);
         const qint64 before = residentMemoryBytes();
