@@ -145,10 +145,10 @@ std::optional<QImage> decodeInHelper(const QByteArray &data, qint64 maxPixels)
             stop(decoder);
             return std::nullopt;
         }
+        // Waiting for output also feeds the decoder its input; it returns after each piece of
+        // output, at most a pipe's worth, so no more than that is ever held unread.
         const int slice = int(std::min<qint64>(left, sliceMs));
-        if (decoder.bytesToWrite() > 0)
-            decoder.waitForBytesWritten(slice);
-        else if (!decoder.waitForReadyRead(slice))
+        if (!decoder.waitForReadyRead(slice))
             decoder.waitForFinished(slice);
         if (!receiver.feed(decoder.readAllStandardOutput())) {
             stop(decoder);
