@@ -122,7 +122,11 @@ void setDecoderPath(const QString &path)
 }
 
 // Waits for the decoder in short slices without an event loop: no other handler can run and
-// no input reaches the window until the decoder has ended or been ended.
+// no input reaches the window until the decoder has ended or been ended, as when the picture
+// was decoded in the window's own thread. The price is that the window is not repainted
+// meanwhile: some 20 ms for an ordinary picture, at most the timeout for a stuck decoder.
+// Letting paint events through would take an event loop, and with it timers, window close
+// and every other posted event.
 std::optional<QImage> decodeInHelper(const QByteArray &data, qint64 maxPixels)
 {
     QProcess decoder;
