@@ -4,6 +4,7 @@
 //
 // make_seeds SEEDS CORPUS ARTIFACTS
 #include "gif_writer.h"
+#include "support/image_bytes.h"
 
 #include "support/metafile_fixtures.h"
 
@@ -111,18 +112,6 @@ QList<QByteArray> filterSeeds()
         QByteArray("*.bmp\0file.BMP", 14), QByteArray("a?b*\0AXB", 8)};
 }
 
-QByteArray encoded(const QImage &image, const char *format, int quality = -1,
-                   bool progressive = false)
-{
-    QByteArray data;
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, format);
-    writer.setQuality(quality);
-    writer.setProgressiveScanWrite(progressive);
-    writer.write(image);
-    return data;
-}
 
 QImage quarters(const QSize &size, QImage::Format format)
 {
@@ -134,26 +123,6 @@ QImage quarters(const QSize &size, QImage::Format format)
     return image.convertToFormat(format);
 }
 
-// An icon holding the given images, made from single-image icons.
-QByteArray iconOf(const QList<QImage> &images)
-{
-    QByteArray header("\0\0\1\0", 4);
-    header += char(images.size());
-    header += char(0);
-    QByteArray directory;
-    QByteArray bodies;
-    const qsizetype start = 6 + 16 * images.size();
-    for (const QImage &image : images) {
-        const QByteArray single = encoded(image, "ico");
-        QByteArray entry = single.mid(6, 16);
-        const quint32 offset = quint32(start + bodies.size());
-        for (int i = 0; i < 4; ++i)
-            entry[12 + i] = char(offset >> (8 * i));
-        directory += entry;
-        bodies += single.mid(6 + 16);
-    }
-    return header + directory + bodies;
-}
 
 void putLe(QByteArray &out, quint32 value, int bytes)
 {

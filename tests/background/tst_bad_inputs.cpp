@@ -13,6 +13,7 @@
 #include "toolkit/label.h"
 #include "toolkit/picturebox.h"
 #include "toolkit/textbox.h"
+#include "support/image_bytes.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -42,14 +43,6 @@ enum class Choice {
     Unreadable, // the file has no read permission, even for an administrator
 };
 
-QByteArray encoded(const QImage &image, const char *format)
-{
-    QByteArray data;
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
-    return data;
-}
 
 QImage sample(const QColor &colour)
 {
@@ -159,12 +152,7 @@ private:
 
     QString write(const QString &name, const QByteArray &data)
     {
-        const QString path = m_dir.filePath(name);
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size())
-            return QString();
-        return path;
+        return writeFile(m_dir, name, data);
     }
 
     // Chooses the path in the next dialog and loads it, as a click on the load button does.

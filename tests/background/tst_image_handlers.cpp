@@ -4,6 +4,7 @@
 #include "toolkit/fonts.h"
 #include "toolkit/picturebox.h"
 #include "toolkit/textbox.h"
+#include "support/image_bytes.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -65,14 +66,6 @@ QImage tiled(QSize size)
     return image;
 }
 
-QByteArray encoded(const QImage &image, const char *format)
-{
-    QByteArray data;
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
-    return data;
-}
 
 // Accepts every message box that comes up and keeps what it said.
 class MessageBoxCloser : public QObject
@@ -116,11 +109,7 @@ private:
 
     QString write(const QString &name, const QByteArray &data)
     {
-        const QString path = m_dir.filePath(name);
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size())
-            return QString();
-        return path;
+        return writeFile(m_dir, name, data);
     }
 
     // The next dialog chooses this path; an empty one cancels.

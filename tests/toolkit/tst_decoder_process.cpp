@@ -6,6 +6,7 @@
 #include "toolkit/fonts.h"
 #include "toolkit/pictureloader.h"
 #include "toolkit/picturewire.h"
+#include "support/image_bytes.h"
 
 #include <QBuffer>
 #include <QElapsedTimer>
@@ -19,14 +20,6 @@
 
 namespace {
 
-QByteArray encoded(const QImage &image, const char *format)
-{
-    QByteArray data;
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
-    return data;
-}
 
 QImage sample(QImage::Format format)
 {
@@ -64,11 +57,7 @@ private:
 
     QString write(const QString &name, const QByteArray &data)
     {
-        const QString path = m_dir.filePath(name);
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size())
-            return QString();
-        return path;
+        return writeFile(m_dir, name, data);
     }
 
 private slots:

@@ -1,4 +1,5 @@
 #include "toolkit/pictureloader.h"
+#include "support/image_bytes.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -50,35 +51,7 @@ QImage quarters(int width, int height)
     return image;
 }
 
-QByteArray encoded(const QImage &image, const char *format)
-{
-    QByteArray data;
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
-    return data;
-}
 
-// An icon holding the given images, in that order, made from single-image icons.
-QByteArray iconOf(const QList<QImage> &images)
-{
-    QByteArray header("\0\0\1\0", 4);
-    header += char(images.size());
-    header += char(0);
-    QByteArray directory;
-    QByteArray bodies;
-    const qsizetype start = 6 + 16 * images.size();
-    for (const QImage &image : images) {
-        const QByteArray single = encoded(image, "ico");
-        QByteArray entry = single.mid(6, 16);
-        const quint32 offset = quint32(start + bodies.size());
-        for (int i = 0; i < 4; ++i)
-            entry[12 + i] = char(offset >> (8 * i));
-        directory += entry;
-        bodies += single.mid(6 + 16);
-    }
-    return header + directory + bodies;
-}
 
 // A JPEG whose Exif block says it is to be turned a quarter clockwise.
 QByteArray rotatedJpeg(const QImage &image)
@@ -126,11 +99,7 @@ private:
 
     QString write(const QString &name, const QByteArray &data)
     {
-        const QString path = m_dir.filePath(name);
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size())
-            return QString();
-        return path;
+        return writeFile(m_dir, name, data);
     }
 
 private slots:
