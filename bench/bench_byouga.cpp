@@ -3,6 +3,7 @@
 //
 //   bench_byouga [runs]        (default 50; runs offscreen unless QT_QPA_PLATFORM says else)
 
+#include "bench_common.h"
 #include "app/form1.h"
 #include "preview/tile_plan.h"
 #include "toolkit/fonts.h"
@@ -19,29 +20,6 @@
 #include <vector>
 
 namespace {
-
-// Two names are enough: the benchmark is about the canvas, not the font list.
-class BenchFonts : public toolkit::ScreenFonts
-{
-public:
-    int fontCount() const override { return 2; }
-    std::optional<QString> font(int index) const override
-    {
-        if (index == 0)
-            return QStringLiteral("DejaVu Sans");
-        if (index == 1)
-            return QStringLiteral("IPAPGothic");
-        return std::nullopt;
-    }
-};
-
-// Time this thread has run, which a machine busy with other work does not inflate.
-double threadCpuMs()
-{
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
-}
 
 double percentile(const std::vector<double> &sorted, double fraction)
 {

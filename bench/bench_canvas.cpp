@@ -15,6 +15,7 @@
 //
 //   bench_canvas [rounds]     (default 20; the platform is the one QT_QPA_PLATFORM names)
 
+#include "bench_common.h"
 #include "app/form1.h"
 #include "toolkit/fonts.h"
 #include "toolkit/label.h"
@@ -36,29 +37,6 @@
 #include <functional>
 
 namespace {
-
-// Two names are enough: these figures are about the canvas, not the font list.
-class BenchFonts : public toolkit::ScreenFonts
-{
-public:
-    int fontCount() const override { return 2; }
-    std::optional<QString> font(int index) const override
-    {
-        if (index == 0)
-            return QStringLiteral("DejaVu Sans");
-        if (index == 1)
-            return QStringLiteral("IPAPGothic");
-        return std::nullopt;
-    }
-};
-
-// Time this thread has run, which a machine busy with other work does not inflate.
-double threadCpuMs()
-{
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
-}
 
 void timed(const char *figure, const std::function<void()> &work)
 {
