@@ -30,16 +30,6 @@ void clickBase(Form1 &form, bool decimal)
         form.Option4->click();
 }
 
-QStringList allTexts(const Form1 &form)
-{
-    QStringList texts;
-    for (const toolkit::TextBox *box : form.TextC)
-        texts << box->text();
-    for (const toolkit::TextBox *box : form.TextCM)
-        texts << box->text();
-    return texts;
-}
-
 // A one-pixel picture in the holder: whatever Byouga paints fills the canvas with it.
 void loadTile(Form1 &form)
 {
@@ -75,12 +65,12 @@ void BaseSwitch::initialTextsToHexAndBack()
     LoadedForm form;
     form->Option4->click();
     QVERIFY(!form->DecimalMode);
-    QCOMPARE(allTexts(*form), QStringList({"FF", "FF", "FF", "0", "0", "0"}));
+    QCOMPARE(channelTexts(*form), QStringList({"FF", "FF", "FF", "0", "0", "0"}));
     QCOMPARE(form->Picture1->backColor(), QColor(Qt::white));
     QCOMPARE(form->Label1->foreColor(), QColor(Qt::black));
     form->Option3->click();
     QVERIFY(form->DecimalMode);
-    QCOMPARE(allTexts(*form), QStringList({"255", "255", "255", "0", "0", "0"}));
+    QCOMPARE(channelTexts(*form), QStringList({"255", "255", "255", "0", "0", "0"}));
     QCOMPARE(form->Picture1->backColor(), QColor(Qt::white));
     QCOMPARE(form->Label1->foreColor(), QColor(Qt::black));
 }
@@ -185,13 +175,13 @@ void BaseSwitch::clickOnBaseInForce()
         pasteOver(form->TextC[i], texts[i]);
         pasteOver(form->TextCM[i], texts[i + 3]);
     }
-    QCOMPARE(allTexts(*form), texts);
+    QCOMPARE(channelTexts(*form), texts);
     loadTile(*form);
     form->Picture1->setBackColor(Qt::blue);
     QCOMPARE(canvasCentre(*form), QColor(Qt::blue));
 
     clickBase(*form, decimal);
-    QCOMPARE(allTexts(*form), texts);
+    QCOMPARE(channelTexts(*form), texts);
     QCOMPARE(form->DecimalMode, decimal);
     QCOMPARE(form->Option3->isChecked(), decimal);
     QCOMPARE(canvasCentre(*form), tileColour);

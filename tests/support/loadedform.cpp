@@ -1,6 +1,7 @@
 #include "support/loadedform.h"
 
 #include "app/form1.h"
+#include "toolkit/textbox.h"
 
 LoadedForm::LoadedForm()
     : m_fonts({QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic")}),
@@ -10,3 +11,13 @@ LoadedForm::LoadedForm()
 }
 
 LoadedForm::~LoadedForm() = default;
+
+QStringList channelTexts(const Form1 &form)
+{
+    QStringList texts;
+    for (const toolkit::TextBox *box : form.TextC)
+        texts << box->text();
+    for (const toolkit::TextBox *box : form.TextCM)
+        texts << box->text();
+    return texts;
+}

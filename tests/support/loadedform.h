@@ -2,6 +2,8 @@
 
 #include "support/fakefonts.h"
 
+#include <QStringList>
+
 #include <memory>
 
 class Form1;
@@ -21,3 +23,6 @@ private:
     FakeFonts m_fonts;
     std::unique_ptr<Form1> m_form;
 };
+
+// The texts of the six colour boxes: TextC(0..2), then TextCM(0..2).
+QStringList channelTexts(const Form1 &form);
