@@ -5,8 +5,8 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config
-  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
-  libfontconfig-dev libuemf-dev libemf2svg-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev
+  libfontconfig-dev libuemf-dev
   fonts-ipafont-gothic fonts-ipafont-mincho
   xvfb xauth openbox xdotool x11-utils imagemagick
   desktop-file-utils appstream
