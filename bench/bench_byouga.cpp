@@ -6,7 +6,7 @@
 #include "bench_common.h"
 #include "app/form1.h"
 #include "preview/tile_plan.h"
-#include "toolkit/fonts.h"
+#include "fonts/fonts.h"
 #include "toolkit/picture.h"
 #include "toolkit/picturebox.h"
 

@@ -17,7 +17,7 @@
 
 #include "bench_common.h"
 #include "app/form1.h"
-#include "toolkit/fonts.h"
+#include "fonts/fonts.h"
 #include "toolkit/label.h"
 #include "toolkit/picture.h"
 #include "toolkit/picturebox.h"

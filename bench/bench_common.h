@@ -1,6 +1,6 @@
 #pragma once
 
-#include "toolkit/fonts.h"
+#include "fonts/fonts.h"
 
 // Two names are enough: the canvas benchmarks are about the canvas, not the font list.
 class BenchFonts : public toolkit::ScreenFonts

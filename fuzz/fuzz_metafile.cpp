@@ -3,7 +3,7 @@
 #include "fuzz_check.h"
 #include "offscreen_gui.h"
 
-#include "toolkit/metafile/metafile.h"
+#include "picture/metafile/metafile.h"
 
 #include <QByteArray>
 

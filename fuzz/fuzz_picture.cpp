@@ -5,7 +5,7 @@
 #include "fuzz_check.h"
 #include "offscreen_gui.h"
 
-#include "toolkit/pictureloader.h"
+#include "picture/pictureloader.h"
 
 #include <QByteArray>
 

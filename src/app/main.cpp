@@ -1,5 +1,5 @@
 #include "app/form1.h"
-#include "toolkit/fonts.h"
+#include "fonts/fonts.h"
 
 #include <QApplication>
 

@@ -1,6 +1,6 @@
 #include "toolkit/label.h"
 
-#include "toolkit/fonts.h"
+#include "fonts/fonts.h"
 #include "toolkit/accessibility.h"
 
 #include <QAccessible>

@@ -1,6 +1,6 @@
 #include "app/form1.h"
 #include "support/fakefonts.h"
-#include "toolkit/fonts.h"
+#include "fonts/fonts.h"
 #include "toolkit/twips.h"
 
 #include <QAbstractButton>

@@ -1,6 +1,6 @@
 #include "app/form1.h"
 #include "support/loadedform.h"
-#include "toolkit/fonts.h"
+#include "fonts/fonts.h"
 #include "toolkit/label.h"
 #include "toolkit/picturebox.h"
 #include "toolkit/textbox.h"

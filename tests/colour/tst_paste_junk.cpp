@@ -3,7 +3,7 @@
 #include "app/form1.h"
 #include "colour/channel_text.h"
 #include "support/loadedform.h"
-#include "toolkit/fonts.h"
+#include "fonts/fonts.h"
 #include "toolkit/label.h"
 #include "toolkit/picturebox.h"
 #include "toolkit/textbox.h"

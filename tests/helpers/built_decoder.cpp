@@ -1,6 +1,6 @@
 // Compiled into every test executable: pictures are decoded by the decoder process of this
 // build, since a test executable has no decoder beside it.
-#include "toolkit/decoderprocess.h"
+#include "picture/decoderprocess.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "app/form1.h"
 #include "support/loadedform.h"
-#include "toolkit/fonts.h"
+#include "fonts/fonts.h"
 #include "toolkit/label.h"
 #include "toolkit/picture.h"
 #include "toolkit/picturebox.h"

@@ -1,7 +1,7 @@
 #include "app/form1.h"
 #include "support/fakefonts.h"
 #include "toolkit/combobox.h"
-#include "toolkit/fonts.h"
+#include "fonts/fonts.h"
 #include "toolkit/label.h"
 #include "toolkit/scrollbar.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "toolkit/fonts.h"
+#include "fonts/fonts.h"
 
 #include <QSet>
 

@@ -2,10 +2,10 @@
 #include "support/metafile_fixtures.h"
 #include "support/resident_memory.h"
 #include "support/sample_gif.h"
-#include "toolkit/decoderprocess.h"
-#include "toolkit/fonts.h"
-#include "toolkit/pictureloader.h"
-#include "toolkit/picturewire.h"
+#include "picture/decoderprocess.h"
+#include "fonts/fonts.h"
+#include "picture/pictureloader.h"
+#include "picture/picturewire.h"
 #include "support/image_bytes.h"
 
 #include <QBuffer>

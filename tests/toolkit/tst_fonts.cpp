@@ -1,4 +1,4 @@
-#include "toolkit/fonts.h"
+#include "fonts/fonts.h"
 
 #include <QApplication>
 #include <QFontDatabase>

@@ -1,4 +1,4 @@
-#include "toolkit/fonts.h"
+#include "fonts/fonts.h"
 #include "toolkit/label.h"
 
 #include <QFontMetrics>

@@ -1,7 +1,7 @@
 #include "support/metafile_fixtures.h"
-#include "toolkit/fonts.h"
-#include "toolkit/metafile/metafile.h"
-#include "toolkit/pictureloader.h"
+#include "fonts/fonts.h"
+#include "picture/metafile/metafile.h"
+#include "picture/pictureloader.h"
 
 #include <QtEndian>
 #include <QtTest>

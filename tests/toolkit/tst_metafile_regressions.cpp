@@ -1,7 +1,7 @@
 // Inputs the fuzzers found to go wrong in the metafile decoder, kept so the faults stay fixed.
 // Under the sanitizer build these also catch the undefined behaviour the fault was.
 #include "support/metafile_fixtures.h"
-#include "toolkit/metafile/metafile.h"
+#include "picture/metafile/metafile.h"
 
 #include <QtEndian>
 #include <QtTest>

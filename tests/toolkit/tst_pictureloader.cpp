@@ -1,4 +1,4 @@
-#include "toolkit/pictureloader.h"
+#include "picture/pictureloader.h"
 #include "support/image_bytes.h"
 
 #include <QBuffer>

@@ -1,6 +1,6 @@
-#include "toolkit/decoderprocess.h"
+#include "picture/decoderprocess.h"
 
-#include "toolkit/picturewire.h"
+#include "picture/picturewire.h"
 
 #include <QCoreApplication>
 #include <QDir>

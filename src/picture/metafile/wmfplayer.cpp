@@ -1,10 +1,10 @@
-#include "toolkit/metafile/wmfplayer.h"
+#include "picture/metafile/wmfplayer.h"
 
-#include "toolkit/metafile/bytereader.h"
-#include "toolkit/metafile/canvas.h"
-#include "toolkit/metafile/dib.h"
-#include "toolkit/metafile/picturesize.h"
-#include "toolkit/metafile/textcodec.h"
+#include "picture/metafile/bytereader.h"
+#include "picture/metafile/canvas.h"
+#include "picture/metafile/dib.h"
+#include "picture/metafile/picturesize.h"
+#include "picture/metafile/textcodec.h"
 
 #include <QStringDecoder>
 

@@ -1,6 +1,6 @@
-#include "toolkit/fonts.h"
+#include "fonts/fonts.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QCollator>
 #include <QFont>
 #include <QFontDatabase>
@@ -124,7 +124,7 @@ std::optional<QString> resolveUncached(const QString &requested)
     }
     if (std::optional<QString> known = registeredName(matched))
         return known;
-    return QApplication::font().family();
+    return QGuiApplication::font().family();
 }
 
 } // namespace
@@ -202,10 +202,10 @@ void initialiseFonts()
     // The classic Japanese user-interface font at 9 points, 12 pixels at 96 dpi, which the
     // layout's captions were drawn for.
     const std::optional<QString> ui = resolvedFamily(QStringLiteral("ＭＳ Ｐゴシック"));
-    QFont font(ui.value_or(QApplication::font().family()));
+    QFont font(ui.value_or(QGuiApplication::font().family()));
     font.setFamilies({font.family()});
     font.setPointSizeF(9);
-    QApplication::setFont(font);
+    QGuiApplication::setFont(font);
 }
 
 } // namespace toolkit

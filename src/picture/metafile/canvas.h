@@ -1,6 +1,6 @@
 #pragma once
 
-#include "toolkit/metafile/gdistate.h"
+#include "picture/metafile/gdistate.h"
 
 #include <QList>
 #include <QPainter>

@@ -1,6 +1,6 @@
-#include "toolkit/metafile/dib.h"
+#include "picture/metafile/dib.h"
 
-#include "toolkit/metafile/bytereader.h"
+#include "picture/metafile/bytereader.h"
 
 #include <QList>
 

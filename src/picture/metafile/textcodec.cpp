@@ -1,4 +1,4 @@
-#include "toolkit/metafile/textcodec.h"
+#include "picture/metafile/textcodec.h"
 
 #include <QStringDecoder>
 

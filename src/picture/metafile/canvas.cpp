@@ -1,6 +1,6 @@
-#include "toolkit/metafile/canvas.h"
+#include "picture/metafile/canvas.h"
 
-#include "toolkit/metafile/dib.h"
+#include "picture/metafile/dib.h"
 
 #include <QtMath>
 

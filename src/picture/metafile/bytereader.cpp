@@ -1,4 +1,4 @@
-#include "toolkit/metafile/bytereader.h"
+#include "picture/metafile/bytereader.h"
 
 #include <cstring>
 

@@ -2,7 +2,7 @@
 
 #include "background/clscomdlg.h"
 #include "toolkit/picturebox.h"
-#include "toolkit/pictureloader.h"
+#include "picture/pictureloader.h"
 
 #include <QGroupBox>
 #include <QMessageBox>

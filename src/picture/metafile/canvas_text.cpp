@@ -1,6 +1,6 @@
-#include "toolkit/metafile/canvas.h"
+#include "picture/metafile/canvas.h"
 
-#include "toolkit/fonts.h"
+#include "fonts/fonts.h"
 
 #include <QFont>
 #include <QFontMetricsF>

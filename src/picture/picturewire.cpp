@@ -1,4 +1,4 @@
-#include "toolkit/picturewire.h"
+#include "picture/picturewire.h"
 
 #include <algorithm>
 #include <array>

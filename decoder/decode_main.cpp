@@ -3,12 +3,12 @@
 // come on standard input, the picture goes to standard output (toolkit/picturewire.h); the
 // exit status is 0 only when a picture was written. The window sets the limits this process
 // runs under before it starts.
-#include "toolkit/fonts.h"
-#include "toolkit/metafile/metafile.h"
-#include "toolkit/pictureloader.h"
-#include "toolkit/picturewire.h"
+#include "fonts/fonts.h"
+#include "picture/metafile/metafile.h"
+#include "picture/pictureloader.h"
+#include "picture/picturewire.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QByteArray>
 #include <QImage>
 
@@ -63,7 +63,7 @@ int main(int argc, char *argv[])
     // Metafiles draw text in the fonts the window would use, which are set up on an application
     // object of the same kind; no window is ever shown.
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
+    QGuiApplication application(argc, argv);
     if (toolkit::looksLikeMetafile(*data))
         toolkit::initialiseFonts();
     const std::optional<QImage> image = toolkit::decodePicture(*data, toolkit::maxPicturePixels);

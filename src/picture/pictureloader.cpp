@@ -1,7 +1,7 @@
-#include "toolkit/pictureloader.h"
+#include "picture/pictureloader.h"
 
-#include "toolkit/decoderprocess.h"
-#include "toolkit/metafile/metafile.h"
+#include "picture/decoderprocess.h"
+#include "picture/metafile/metafile.h"
 
 #include <QBuffer>
 #include <QByteArray>

@@ -1,4 +1,4 @@
-#include "toolkit/metafile/picturesize.h"
+#include "picture/metafile/picturesize.h"
 
 #include <cmath>
 

@@ -1,7 +1,7 @@
-#include "toolkit/metafile/metafile.h"
+#include "picture/metafile/metafile.h"
 
-#include "toolkit/metafile/emfplayer.h"
-#include "toolkit/metafile/wmfplayer.h"
+#include "picture/metafile/emfplayer.h"
+#include "picture/metafile/wmfplayer.h"
 
 namespace toolkit {
 
