@@ -1,4 +1,5 @@
 #include "app/form1.h"
+#include "app/form1_layout.h"
 
 #include "about/frmabout.h"
 #include "background/clscomdlg.h"
@@ -19,29 +20,46 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-using toolkit::setTwipsGeometry;
+#include <algorithm>
+#include <vector>
 
 namespace {
 
-// Gives a control its name from the layout and its place in its container, in twips.
-template <typename T>
-T *place(T *control, const char *name, double left, double top, double width, double height)
+using form1layout::control;
+
+QString caption(const form1layout::Control &c)
 {
-    control->setObjectName(QString::fromLatin1(name));
-    setTwipsGeometry(control, left, top, width, height);
+    return QString::fromUtf8(c.caption.data(), qsizetype(c.caption.size()));
+}
+
+// Gives a control its name from the layout and its place in its container, in twips.
+template <typename T> T *place(T *control, const form1layout::Control &c)
+{
+    control->setObjectName(QString::fromLatin1(c.name.data(), qsizetype(c.name.size())));
+    toolkit::setTwipsGeometry(control, c.place.left, c.place.top, c.place.width, c.place.height);
     return control;
 }
 
-toolkit::Label *channelLabel(QWidget *frame, const char *name, const QString &caption, double top)
+QGroupBox *frame(QWidget *client, const form1layout::Control &c)
 {
-    return place(new toolkit::Label(caption, frame), name, 120, top, 375, 255);
+    return place(new QGroupBox(caption(c), client), c);
 }
 
-toolkit::TextBox *channelBox(QWidget *frame, const char *name, const QString &text, double top)
+toolkit::Label *label(QWidget *container, const form1layout::Control &c)
 {
-    auto *box = place(new toolkit::TextBox(frame), name, 480, top, 615, 270);
-    box->setText(text);
+    return place(new toolkit::Label(caption(c), container), c);
+}
+
+toolkit::TextBox *textBox(QWidget *frame, const form1layout::Control &c)
+{
+    auto *box = place(new toolkit::TextBox(frame), c);
+    box->setText(caption(c));
     return box;
+}
+
+template <typename Button> Button *button(QWidget *frame, const form1layout::Control &c)
+{
+    return place(new Button(caption(c), frame), c);
 }
 
 } // namespace
@@ -70,7 +88,8 @@ void Form1::createControls()
 {
     auto *client = new QWidget(this);
     client->setObjectName(QStringLiteral("client"));
-    client->setFixedSize(toolkit::toPixels(6495), toolkit::toPixels(4815));
+    client->setFixedSize(toolkit::toPixels(form1layout::clientWidth),
+                         toolkit::toPixels(form1layout::clientHeight));
     setCentralWidget(client);
     // A fixed border: the window is exactly the client area and the menu bar.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
@@ -78,72 +97,57 @@ void Form1::createControls()
     mnuAbout = menuBar()->addAction(QStringLiteral("バージョン情報(&A)"));
     mnuAbout->setObjectName(QStringLiteral("mnuAbout"));
 
-    Frame1 =
-        place(new QGroupBox(QStringLiteral("背景の色"), client), "Frame1", 120, 120, 1335, 1695);
-    Label2 = channelLabel(Frame1, "Label2", QStringLiteral("赤："), 240);
-    Label3 = channelLabel(Frame1, "Label3", QStringLiteral("緑："), 720);
-    Label4 = channelLabel(Frame1, "Label4", QStringLiteral("青："), 1200);
-    TextC[0] = channelBox(Frame1, "TextC(0)", QStringLiteral("255"), 240);
-    TextC[1] = channelBox(Frame1, "TextC(1)", QStringLiteral("255"), 720);
-    TextC[2] = channelBox(Frame1, "TextC(2)", QStringLiteral("255"), 1200);
+    Frame1 = frame(client, control("Frame1"));
+    Label2 = label(Frame1, control("Label2"));
+    Label3 = label(Frame1, control("Label3"));
+    Label4 = label(Frame1, control("Label4"));
+    TextC[0] = textBox(Frame1, control("TextC(0)"));
+    TextC[1] = textBox(Frame1, control("TextC(1)"));
+    TextC[2] = textBox(Frame1, control("TextC(2)"));
 
-    Frame2 =
-        place(new QGroupBox(QStringLiteral("文字の色"), client), "Frame2", 1560, 120, 1335, 1695);
-    Label5 = channelLabel(Frame2, "Label5", QStringLiteral("赤："), 240);
-    Label6 = channelLabel(Frame2, "Label6", QStringLiteral("緑："), 720);
-    Label7 = channelLabel(Frame2, "Label7", QStringLiteral("青："), 1200);
-    TextCM[0] = channelBox(Frame2, "TextCM(0)", QStringLiteral("0"), 240);
-    TextCM[1] = channelBox(Frame2, "TextCM(1)", QStringLiteral("0"), 720);
-    TextCM[2] = channelBox(Frame2, "TextCM(2)", QStringLiteral("0"), 1200);
+    Frame2 = frame(client, control("Frame2"));
+    Label5 = label(Frame2, control("Label5"));
+    Label6 = label(Frame2, control("Label6"));
+    Label7 = label(Frame2, control("Label7"));
+    TextCM[0] = textBox(Frame2, control("TextCM(0)"));
+    TextCM[1] = textBox(Frame2, control("TextCM(1)"));
+    TextCM[2] = textBox(Frame2, control("TextCM(2)"));
 
-    Frame4 =
-        place(new QGroupBox(QStringLiteral("色指定方法"), client), "Frame4", 3000, 120, 3375, 855);
-    Option3 = place(new QRadioButton(QStringLiteral("10進数で指定(0〜255)"), Frame4), "Option3",
-                    120, 240, 2175, 255);
-    Option4 = place(new QRadioButton(QStringLiteral("16進数で指定(0〜FF)"), Frame4), "Option4", 120,
-                    480, 2175, 255);
+    Frame4 = frame(client, control("Frame4"));
+    Option3 = button<QRadioButton>(Frame4, control("Option3"));
+    Option4 = button<QRadioButton>(Frame4, control("Option4"));
     Option3->setChecked(true);
 
-    Frame3 = place(new QGroupBox(QStringLiteral("フォントネーム"), client), "Frame3", 3000, 1080,
-                   3375, 735);
-    Combo1 = place(new toolkit::ComboBox(Frame3), "Combo1", 120, 240, 2175, 300);
-    Command1 =
-        place(new QPushButton(QStringLiteral("切り替え"), Frame3), "Command1", 2400, 240, 855, 375);
+    Frame3 = frame(client, control("Frame3"));
+    Combo1 = place(new toolkit::ComboBox(Frame3), control("Combo1"));
+    Command1 = button<QPushButton>(Frame3, control("Command1"));
 
-    Frame5 =
-        place(new QGroupBox(QStringLiteral("サイズ、形"), client), "Frame5", 120, 1920, 4575, 975);
-    HScroll1 = place(new toolkit::HScrollBar(Frame5), "HScroll1", 120, 240, 3495, 255);
+    Frame5 = frame(client, control("Frame5"));
+    HScroll1 = place(new toolkit::HScrollBar(Frame5), control("HScroll1"));
     HScroll1->setRange(1, 72);
     HScroll1->setSingleStep(1);
     HScroll1->setPageStep(5);
     HScroll1->setValue(36);
-    Label8 =
-        place(new toolkit::Label(QStringLiteral("Label8"), Frame5), "Label8", 3720, 240, 615, 255);
-    Check1 = place(new QCheckBox(QStringLiteral("太字"), Frame5), "Check1", 240, 600, 855, 255);
-    Check2 = place(new QCheckBox(QStringLiteral("斜体"), Frame5), "Check2", 1200, 600, 855, 300);
-    Check3 = place(new QCheckBox(QStringLiteral("下線"), Frame5), "Check3", 2160, 600, 855, 255);
-    Check4 =
-        place(new QCheckBox(QStringLiteral("取り消し線"), Frame5), "Check4", 3120, 600, 1215, 255);
+    Label8 = label(Frame5, control("Label8"));
+    Check1 = button<QCheckBox>(Frame5, control("Check1"));
+    Check2 = button<QCheckBox>(Frame5, control("Check2"));
+    Check3 = button<QCheckBox>(Frame5, control("Check3"));
+    Check4 = button<QCheckBox>(Frame5, control("Check4"));
 
-    Frame6 =
-        place(new QGroupBox(QStringLiteral("バック画像"), client), "Frame6", 4800, 1920, 1575, 975);
-    Command2 =
-        place(new QPushButton(QStringLiteral("読込"), Frame6), "Command2", 120, 240, 1215, 255);
+    Frame6 = frame(client, control("Frame6"));
+    Command2 = button<QPushButton>(Frame6, control("Command2"));
     Command2->setToolTip(QStringLiteral("画像読込"));
-    Command3 =
-        place(new QPushButton(QStringLiteral("消去"), Frame6), "Command3", 120, 600, 1215, 255);
+    Command3 = button<QPushButton>(Frame6, control("Command3"));
     Command3->setToolTip(QStringLiteral("画像消去"));
 
-    Picture1 = place(new toolkit::PictureBox(client), "Picture1", 120, 3000, 6255, 1695);
+    Picture1 = place(new toolkit::PictureBox(client), control("Picture1"));
     Picture1->setFocusPolicy(Qt::StrongFocus);
-    Label1 = new toolkit::Label(QStringLiteral("Aaあぁアァ亜宇"), Picture1->surface());
-    Label1->setObjectName(QStringLiteral("Label1"));
-    toolkit::setTwipsGeometry(Label1, 240, 120, 4635, 720);
+    Label1 = label(Picture1->surface(), control("Label1"));
     Label1->setFontName(QStringLiteral("ＭＳ Ｐゴシック"));
     Label1->setFontSize(36);
     Label1->setAutoSize(true);
 
-    Picture2 = place(new toolkit::PictureBox(client), "Picture2", 0, 0, 615, 375);
+    Picture2 = place(new toolkit::PictureBox(client), control("Picture2"));
     Picture2->setAutoSize(true);
     Picture2->setVisible(false);
 }
@@ -166,11 +170,17 @@ void Form1::setAccessibleNames()
 // The focus order of the layout; labels, frames and the hidden holder take no focus.
 void Form1::setTabOrder()
 {
-    const QList<QWidget *> order = {Picture1,  TextC[0], TextC[1], TextC[2], TextCM[0], TextCM[1],
-                                    TextCM[2], Combo1,   Command1, Option3,  Option4,   HScroll1,
-                                    Check1,    Check2,   Check3,   Check4,   Command2,  Command3};
-    for (qsizetype i = 1; i < order.size(); ++i)
-        QWidget::setTabOrder(order.at(i - 1), order.at(i));
+    std::vector<const form1layout::Control *> order;
+    for (const form1layout::Control &c : form1layout::controls)
+        if (c.takesFocus)
+            order.push_back(&c);
+    std::sort(order.begin(), order.end(),
+              [](const auto *a, const auto *b) { return a->tabIndex < b->tabIndex; });
+    const auto widget = [this](const form1layout::Control *c) {
+        return findChild<QWidget *>(QString::fromLatin1(c->name.data(), qsizetype(c->name.size())));
+    };
+    for (std::size_t i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(widget(order[i - 1]), widget(order[i]));
     // As in the classic toolkits, the first control of the order has the focus at first show.
-    order.first()->setFocus();
+    widget(order.front())->setFocus();
 }

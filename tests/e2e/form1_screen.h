@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/form1_layout.h"
+
 #include <QImage>
 #include <QPoint>
 #include <QRect>
@@ -21,55 +23,46 @@ void keepScreenshot(const QImage &image, const QString &name);
 // keepScreenshot does.
 void stopAfterTest(XSession &session);
 
-// A control's place in twips, relative to the main window's client area (frames' offsets
-// already added).
-struct Twips
-{
-    int left;
-    int top;
-    int width;
-    int height;
-};
+using Twips = form1layout::Twips;
 
-// The main window's controls, from its layout: a child's position is its frame's plus its own.
+// The main window's controls relative to its client area, from the window's own layout.
 namespace layout {
 
-constexpr Twips within(Twips frame, Twips child)
-{
-    return {frame.left + child.left, frame.top + child.top, child.width, child.height};
-}
+using form1layout::onClient;
 
-constexpr Twips frame1{120, 120, 1335, 1695};
-constexpr Twips frame2{1560, 120, 1335, 1695};
-constexpr Twips frame3{3000, 1080, 3375, 735};
-constexpr Twips frame4{3000, 120, 3375, 855};
-constexpr Twips frame5{120, 1920, 4575, 975};
-constexpr Twips frame6{4800, 1920, 1575, 975};
+inline constexpr Twips frame1 = onClient("Frame1");
+inline constexpr Twips frame2 = onClient("Frame2");
+inline constexpr Twips frame3 = onClient("Frame3");
+inline constexpr Twips frame4 = onClient("Frame4");
+inline constexpr Twips frame5 = onClient("Frame5");
+inline constexpr Twips frame6 = onClient("Frame6");
 
-constexpr Twips textC(int index)
+inline constexpr Twips textC(int index)
 {
-    return within(frame1, {480, 240 + 480 * index, 615, 270});
+    constexpr Twips boxes[] = {onClient("TextC(0)"), onClient("TextC(1)"), onClient("TextC(2)")};
+    return boxes[index];
 }
-constexpr Twips textCM(int index)
+inline constexpr Twips textCM(int index)
 {
-    return within(frame2, {480, 240 + 480 * index, 615, 270});
+    constexpr Twips boxes[] = {onClient("TextCM(0)"), onClient("TextCM(1)"), onClient("TextCM(2)")};
+    return boxes[index];
 }
-constexpr Twips option3 = within(frame4, {120, 240, 2175, 255});
-constexpr Twips option4 = within(frame4, {120, 480, 2175, 255});
-constexpr Twips combo1 = within(frame3, {120, 240, 2175, 300});
-constexpr Twips command1 = within(frame3, {2400, 240, 855, 375});
-constexpr Twips hScroll1 = within(frame5, {120, 240, 3495, 255});
-constexpr Twips label8 = within(frame5, {3720, 240, 615, 255});
-constexpr Twips check1 = within(frame5, {240, 600, 855, 255});
-constexpr Twips command2 = within(frame6, {120, 240, 1215, 255});
-constexpr Twips command3 = within(frame6, {120, 600, 1215, 255});
-constexpr Twips picture1{120, 3000, 6255, 1695};
-constexpr Twips label1 = within(picture1, {240, 120, 4635, 720});
+inline constexpr Twips option3 = onClient("Option3");
+inline constexpr Twips option4 = onClient("Option4");
+inline constexpr Twips combo1 = onClient("Combo1");
+inline constexpr Twips command1 = onClient("Command1");
+inline constexpr Twips hScroll1 = onClient("HScroll1");
+inline constexpr Twips label8 = onClient("Label8");
+inline constexpr Twips check1 = onClient("Check1");
+inline constexpr Twips command2 = onClient("Command2");
+inline constexpr Twips command3 = onClient("Command3");
+inline constexpr Twips picture1 = onClient("Picture1");
+inline constexpr Twips label1 = onClient("Label1");
 
-constexpr int clientWidthPx = 433;
-constexpr int clientHeightPx = 321;
+inline constexpr int clientWidthPx = form1layout::clientWidth / 15;
+inline constexpr int clientHeightPx = form1layout::clientHeight / 15;
 // The canvas's sunken border.
-constexpr int canvasBorderPx = 2;
+inline constexpr int canvasBorderPx = 2;
 
 } // namespace layout
 
