@@ -5,26 +5,32 @@
 #include "toolkit/window.h"
 
 #include <QDir>
+#include <QFlags>
+#include <QPointer>
 
 namespace {
 
 // The option bits of the Windows file dialogs that have a counterpart here. Hiding the
-// read-only box (4) needs nothing, as this dialog has none.
-constexpr std::int32_t overwritePrompt = 0x2;
-constexpr std::int32_t allowMultiSelect = 0x200;
-constexpr std::int32_t pathMustExist = 0x800;
-constexpr std::int32_t fileMustExist = 0x1000;
+// read-only box needs nothing, as this dialog has none.
+enum class DialogOption : std::uint32_t {
+    HideReadOnly = 0x4,
+    OverwritePrompt = 0x2,
+    AllowMultiSelect = 0x200,
+    PathMustExist = 0x800,
+    FileMustExist = 0x1000,
+};
+Q_DECLARE_FLAGS(DialogOptions, DialogOption)
 
 bool execDialog(QFileDialog &dialog)
 {
     return dialog.exec() == QDialog::Accepted;
 }
 
-QFileDialog::FileMode fileModeOf(std::int16_t action, std::int32_t flags)
+QFileDialog::FileMode fileModeOf(std::int16_t action, DialogOptions options)
 {
-    if (action == 1 && (flags & allowMultiSelect))
+    if (action == 1 && options.testFlag(DialogOption::AllowMultiSelect))
         return QFileDialog::ExistingFiles;
-    if (action == 1 && (flags & fileMustExist))
+    if (action == 1 && options.testFlag(DialogOption::FileMustExist))
         return QFileDialog::ExistingFile;
     return QFileDialog::AnyFile;
 }
@@ -48,12 +54,17 @@ QString clsComDlg::ShowFileDialog(std::int16_t action)
     if (action != 1 && action != 2)
         return QString();
 
-    background::FileDialog dialog(toolkit::windowOfHandle(OwnerhWnd), Flags & pathMustExist);
+    // The members hold the classic dialog's numbers; below them, named options and the owner
+    // window itself.
+    const DialogOptions options = DialogOptions::fromInt(std::uint32_t(Flags));
+    const QPointer<QWidget> owner = toolkit::windowOfHandle(OwnerhWnd);
+    background::FileDialog dialog(owner, options.testFlag(DialogOption::PathMustExist));
     dialog.setWindowTitle(DialogTitle);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setAcceptMode(action == 1 ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
-    dialog.setFileMode(fileModeOf(action, Flags));
-    dialog.setOption(QFileDialog::DontConfirmOverwrite, !(Flags & overwritePrompt));
+    dialog.setFileMode(fileModeOf(action, options));
+    dialog.setOption(QFileDialog::DontConfirmOverwrite,
+                     !options.testFlag(DialogOption::OverwritePrompt));
 
     QStringList nameFilters;
     for (const background::FileType &type :

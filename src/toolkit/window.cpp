@@ -66,7 +66,7 @@ std::int32_t hWnd(QWidget *window)
     return static_cast<std::int32_t>(window->winId());
 }
 
-QWidget *windowOfHandle(std::int32_t handle)
+QPointer<QWidget> windowOfHandle(std::int32_t handle)
 {
     if (handle == 0)
         return nullptr;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QPointer>
+
 #include <cstdint>
 
 class QWidget;
@@ -19,7 +21,7 @@ void setEnabled(QWidget *window, bool enabled);
 
 // The native handle of a top-level window, and the window of a handle.
 std::int32_t hWnd(QWidget *window);
-QWidget *windowOfHandle(std::int32_t handle);
+QPointer<QWidget> windowOfHandle(std::int32_t handle);
 
 // Outer size of a top-level window in twips, its frame included. A window that has not been
 // shown yet has no known frame; frameOf, if given, lends its frame margins meanwhile.
