@@ -1,4 +1,5 @@
 #include "app/form1.h"
+#include "toolkit/classicstyle.h"
 #include "toolkit/fonts.h"
 
 #include <QApplication>
@@ -6,6 +7,7 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    QApplication::setStyle(new toolkit::ClassicStyle);
     QApplication::setApplicationName(QStringLiteral("Typorama"));
     QApplication::setDesktopFileName(QStringLiteral("io.github.typorama.Typorama"));
     toolkit::initialiseFonts();
