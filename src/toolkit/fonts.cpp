@@ -30,60 +30,179 @@ constexpr Substitute substitutes[] = {
     {"ＭＳ ＵＩ ゴシック", "IPAPGothic"}, {"MS UI Gothic", "IPAPGothic"},
 };
 
-// Qt decorates a family that several foundries provide as "Name [foundry]"; the family itself
-// is known by the plain name. The length of that plain name. (A plain scan: a regular
-// expression per family costs milliseconds at start-up with thousands of fonts.)
-qsizetype withoutFoundry(const QString &family)
+QStringList patternStrings(FcPattern *pattern, const char *object)
 {
-    if (!family.endsWith(u']'))
-        return family.size();
-    // The suffix holds no other ']': it is the first " [" after the one before the last.
-    const qsizetype previousClose = family.lastIndexOf(u']', family.size() - 2);
-    const qsizetype open = family.indexOf(QLatin1String(" ["), previousClose + 1);
-    return open < 0 ? family.size() : open;
+    QStringList values;
+    FcChar8 *value = nullptr;
+    for (int i = 0; FcPatternGetString(pattern, object, i, &value) == FcResultMatch; ++i)
+        values << QString::fromUtf8(reinterpret_cast<const char *>(value));
+    return values;
 }
 
-// Qt's registered family names, keyed by their case-folded form.
-const QHash<QString, QString> &qtFamilies()
+// Every font fontconfig lists, with all its family names in every language (the one of the
+// user's language first), and its style names in the same order.
+struct ListedFont
 {
-    static const QHash<QString, QString> families = [] {
-        QHash<QString, QString> byFolded;
-        const QStringList all = QFontDatabase::families();
-        byFolded.reserve(all.size());
-        for (QString family : all) {
-            family.truncate(withoutFoundry(family));
-            byFolded.insert(family.toCaseFolded(), family);
+    QStringList families;
+    QStringList languages;
+    QStringList styles;
+    bool upright = true;
+};
+
+std::vector<ListedFont> listedFonts()
+{
+    FcObjectSet *objects = FcObjectSetBuild(FC_FAMILY, FC_FAMILYLANG, FC_STYLE, FC_SLANT, nullptr);
+    FcPattern *all = FcPatternCreate();
+    FcFontSet *set = FcFontList(nullptr, all, objects);
+    std::vector<ListedFont> fonts;
+    if (set) {
+        fonts.reserve(static_cast<std::size_t>(set->nfont));
+        for (int i = 0; i < set->nfont; ++i) {
+            FcPattern *pattern = set->fonts[i];
+            ListedFont font{patternStrings(pattern, FC_FAMILY),
+                            patternStrings(pattern, FC_FAMILYLANG),
+                            patternStrings(pattern, FC_STYLE)};
+            int slant = FC_SLANT_ROMAN;
+            if (FcPatternGetInteger(pattern, FC_SLANT, 0, &slant) == FcResultMatch)
+                font.upright = slant == FC_SLANT_ROMAN;
+            if (!font.families.isEmpty())
+                fonts.push_back(std::move(font));
         }
-        return byFolded;
-    }();
+        FcFontSetDestroy(set);
+    }
+    FcPatternDestroy(all);
+    FcObjectSetDestroy(objects);
+    return fonts;
+}
+
+// Qt decorates a family that several foundries provide as "Name [foundry]"; the family itself
+// is known by the plain name. A family whose own name ends in brackets keeps them. (A plain
+// scan: a regular expression per family costs milliseconds at start-up with thousands of fonts.)
+QString withoutFoundry(const QString &family, const QSet<QString> &fontconfigNames)
+{
+    if (!family.endsWith(u']') || fontconfigNames.contains(family.toCaseFolded()))
+        return family;
+    const qsizetype open = family.lastIndexOf(QLatin1String(" ["));
+    if (open < 0)
+        return family;
+    return family.left(open);
+}
+
+// Qt reads a requested "Name [x]" as the family Name from the foundry x, so a family whose own
+// name holds brackets is never found under that name. fontconfig ignores blanks in family names
+// where Qt does not: asked for with a leading blank, Qt finds no family of that name and takes
+// fontconfig's first choice for it, which is the family itself.
+QString requestable(const QString &family)
+{
+    const qsizetype open = family.indexOf(u'[');
+    if (open >= 0 && family.lastIndexOf(u']') > open)
+        return u' ' + family;
+    return family;
+}
+
+// How a name came to stand for a face; a better kind replaces a worse one.
+enum class Kind { Alias, OwnFamily, Registered };
+
+struct Entry
+{
+    Face face;
+    Kind kind;
+    bool upright;
+};
+
+// All that fontconfig and Qt know about family names, gathered once: the face each name of
+// each font stands for, and the names the font list shows.
+struct Families
+{
+    QHash<QString, Entry> byFoldedName;
+    QStringList listed;
+
+    std::optional<Face> face(const QString &name) const
+    {
+        const auto found = byFoldedName.constFind(name.toCaseFolded());
+        if (found == byFoldedName.constEnd())
+            return std::nullopt;
+        return found->face;
+    }
+
+    void add(const QString &name, const Entry &entry)
+    {
+        auto found = byFoldedName.find(name.toCaseFolded());
+        if (found == byFoldedName.end()) {
+            byFoldedName.insert(name.toCaseFolded(), entry);
+            return;
+        }
+        if (entry.kind > found->kind ||
+            (entry.kind == found->kind && entry.upright && !found->upright))
+            *found = entry;
+    }
+};
+
+Families gatherFamilies()
+{
+    const std::vector<ListedFont> fonts = listedFonts();
+    QSet<QString> fontconfigNames;
+    for (const ListedFont &font : fonts) {
+        for (const QString &name : font.families)
+            fontconfigNames.insert(name.toCaseFolded());
+    }
+    // Qt registers each font under its first family name, which fontconfig gives in the user's
+    // language, and under the further names that select a subset of the family's styles.
+    QHash<QString, QString> registered;
+    const QStringList qtFamilies = QFontDatabase::families();
+    registered.reserve(qtFamilies.size());
+    for (const QString &decorated : qtFamilies) {
+        const QString family = withoutFoundry(decorated, fontconfigNames);
+        registered.insert(family.toCaseFolded(), family);
+    }
+
+    Families families;
+    families.byFoldedName.reserve(fontconfigNames.size());
+    QSet<QString> seen;
+    const auto list = [&](const QString &name) {
+        if (!seen.contains(name)) {
+            seen.insert(name);
+            families.listed << name;
+        }
+    };
+    for (const ListedFont &font : fonts) {
+        qsizetype home = -1;
+        for (qsizetype k = 0; k < font.families.size() && home < 0; ++k) {
+            if (registered.contains(font.families.at(k).toCaseFolded()))
+                home = k;
+        }
+        if (home < 0) {
+            // Qt did not take the font in; it is listed as fontconfig names it all the same.
+            list(font.families.first());
+            continue;
+        }
+        const QString homeFamily =
+            requestable(registered.value(font.families.at(home).toCaseFolded()));
+        const QString homeStyle = font.styles.value(home, font.styles.value(0));
+        const QString homeLanguage = font.languages.value(home);
+        for (qsizetype k = 0; k < font.families.size(); ++k) {
+            const QString &name = font.families.at(k);
+            const auto known = registered.constFind(name.toCaseFolded());
+            if (known != registered.constEnd()) {
+                families.add(name, {{requestable(*known), {}}, Kind::Registered, font.upright});
+                list(*known);
+            } else if (font.languages.value(k) == homeLanguage) {
+                // A further name in the same language that Qt only files as an alias names a
+                // family of its own, made of this face.
+                families.add(name, {{homeFamily, homeStyle}, Kind::OwnFamily, font.upright});
+                list(name);
+            } else {
+                families.add(name, {{homeFamily, {}}, Kind::Alias, font.upright});
+            }
+        }
+    }
     return families;
 }
 
-std::optional<QString> qtName(const QString &family)
+const Families &allFamilies()
 {
-    const auto found = qtFamilies().constFind(family.toCaseFolded());
-    if (found == qtFamilies().constEnd())
-        return std::nullopt;
-    return *found;
-}
-
-QStringList patternFamilies(FcPattern *pattern)
-{
-    QStringList names;
-    FcChar8 *value = nullptr;
-    for (int i = 0; FcPatternGetString(pattern, FC_FAMILY, i, &value) == FcResultMatch; ++i)
-        names << QString::fromUtf8(reinterpret_cast<const char *>(value));
-    return names;
-}
-
-// The name under which Qt knows the font whose fontconfig family names are given.
-std::optional<QString> registeredName(const QStringList &names)
-{
-    for (const QString &name : names) {
-        if (std::optional<QString> known = qtName(name))
-            return known;
-    }
-    return std::nullopt;
+    static const Families families = gatherFamilies();
+    return families;
 }
 
 // fontconfig's best match for a family name, as its family names.
@@ -98,68 +217,35 @@ QStringList fontconfigMatch(const QString &requested)
     FcPattern *match = FcFontMatch(nullptr, pattern, &result);
     QStringList names;
     if (match) {
-        names = patternFamilies(match);
+        names = patternStrings(match, FC_FAMILY);
         FcPatternDestroy(match);
     }
     FcPatternDestroy(pattern);
     return names;
 }
 
-std::optional<QString> resolveUncached(const QString &requested)
+// Names are looked up among all names of all fonts, so that a face is found by any of its
+// names, in any language, whichever one Qt registered under the current locale.
+Face resolveUncached(const QString &requested)
 {
-    if (std::optional<QString> known = qtName(requested))
-        return known;
-    const QStringList matched = fontconfigMatch(requested);
-    const bool installedUnderAlias =
-        std::any_of(matched.cbegin(), matched.cend(), [&](const QString &name) {
-            return name.compare(requested, Qt::CaseInsensitive) == 0;
-        });
-    if (installedUnderAlias) {
-        if (std::optional<QString> known = registeredName(matched))
-            return known;
-    }
+    const Families &families = allFamilies();
+    if (std::optional<Face> known = families.face(requested))
+        return *known;
     for (const QString &substitute : QFont::substitutes(requested)) {
-        if (std::optional<QString> known = qtName(substitute))
-            return known;
+        if (std::optional<Face> known = families.face(substitute))
+            return *known;
     }
-    if (std::optional<QString> known = registeredName(matched))
-        return known;
-    return QApplication::font().family();
+    for (const QString &name : fontconfigMatch(requested)) {
+        if (std::optional<Face> known = families.face(name))
+            return *known;
+    }
+    return {QApplication::font().family(), {}};
 }
 
 } // namespace
 
-SystemFonts::SystemFonts()
+SystemFonts::SystemFonts() : m_names(allFamilies().listed)
 {
-    FcObjectSet *objects = FcObjectSetBuild(FC_FAMILY, nullptr);
-    FcPattern *all = FcPatternCreate();
-    FcFontSet *set = FcFontList(nullptr, all, objects);
-    QSet<QString> seen;
-    if (set) {
-        m_names.reserve(set->nfont);
-        for (int i = 0; i < set->nfont; ++i) {
-            // A font file may name several families: localised aliases, which Qt files under
-            // the first, and subfamilies such as "DejaVu Sans Condensed", which Qt registers as
-            // families of their own. Every registered one is listed.
-            const QStringList names = patternFamilies(set->fonts[i]);
-            QStringList listed;
-            for (const QString &name : names) {
-                if (std::optional<QString> known = qtName(name))
-                    listed << *known;
-            }
-            if (listed.isEmpty() && !names.isEmpty())
-                listed << names.first();
-            for (const QString &name : listed) {
-                if (!seen.contains(name)) {
-                    seen.insert(name);
-                    m_names << name;
-                }
-            }
-        }
-        FcFontSetDestroy(set);
-    }
-    FcPatternDestroy(all);
-    FcObjectSetDestroy(objects);
     // Each name's collation key is made once; comparing keys orders the names as comparing the
     // names with the collator does, at a fraction of the cost for thousands of names.
     QCollator collator;
@@ -181,18 +267,24 @@ std::optional<QString> SystemFonts::font(int index) const
     return m_names.at(index);
 }
 
-std::optional<QString> resolvedFamily(const QString &requested)
+std::optional<Face> resolvedFace(const QString &requested)
 {
     if (requested.isEmpty())
         return std::nullopt;
-    static QHash<QString, QString> cache;
+    static QHash<QString, Face> cache;
     const auto cached = cache.constFind(requested);
     if (cached != cache.constEnd())
         return *cached;
-    const std::optional<QString> family = resolveUncached(requested);
-    if (family)
-        cache.insert(requested, *family);
-    return family;
+    const Face face = resolveUncached(requested);
+    cache.insert(requested, face);
+    return face;
+}
+
+std::optional<QString> resolvedFamily(const QString &requested)
+{
+    if (std::optional<Face> face = resolvedFace(requested))
+        return face->family;
+    return std::nullopt;
 }
 
 void initialiseFonts()
