@@ -26,18 +26,6 @@ std::optional<QString> FakeFonts::font(int index) const
 
 namespace {
 
-quint32 tableChecksum(QByteArrayView block)
-{
-    quint32 sum = 0;
-    for (qsizetype i = 0; i < block.size(); i += 4) {
-        quint32 word = 0;
-        for (qsizetype j = 0; j < 4; ++j)
-            word = (word << 8) | (i + j < block.size() ? quint8(block[i + j]) : 0u);
-        sum += word;
-    }
-    return sum;
-}
-
 void putBig(QByteArray &data, qsizetype at, quint32 value, int bytes)
 {
     for (int i = 0; i < bytes; ++i)
@@ -76,7 +64,7 @@ QByteArray nameTable(const QList<std::pair<int, QString>> &names)
     return table + records + strings;
 }
 
-// The template with a new name table appended and pointed at, and the weight class changed.
+// The template with a new name table appended and pointed at, and its weight class changed.
 QByteArray renamed(QByteArray data, const FixtureFace &face)
 {
     QList<std::pair<int, QString>> names = {{1, face.family},
@@ -89,28 +77,15 @@ QByteArray renamed(QByteArray data, const FixtureFace &face)
     data.append(QByteArray(-data.size() & 3, '\0'));
     const qsizetype nameOffset = data.size();
     data += name;
-    qsizetype headOffset = -1;
-    const int tables = int(getBig(data, 4, 2));
-    for (int i = 0; i < tables; ++i) {
+    // Checksums are left as they were: neither fontconfig nor FreeType checks them.
+    for (int i = 0; i < int(getBig(data, 4, 2)); ++i) {
         const qsizetype entry = 12 + 16 * i;
-        const QByteArray tag = data.mid(entry, 4);
-        const qsizetype offset = getBig(data, entry + 8, 4);
-        if (tag == "name") {
-            putBig(data, entry + 4, tableChecksum(name), 4);
+        if (data.mid(entry, 4) == "name") {
             putBig(data, entry + 8, quint32(nameOffset), 4);
             putBig(data, entry + 12, quint32(name.size()), 4);
-        } else if (tag == "OS/2") {
-            putBig(data, offset + 4, quint32(face.weight), 2);
-            putBig(data, entry + 4,
-                   tableChecksum(QByteArrayView(data).sliced(offset, getBig(data, entry + 12, 4))),
-                   4);
-        } else if (tag == "head") {
-            headOffset = offset;
+        } else if (data.mid(entry, 4) == "OS/2") {
+            putBig(data, getBig(data, entry + 8, 4) + 4, quint32(face.weight), 2);
         }
-    }
-    if (headOffset >= 0) {
-        putBig(data, headOffset + 8, 0, 4);
-        putBig(data, headOffset + 8, 0xB1B0AFBAu - tableChecksum(data), 4);
     }
     return data;
 }
