@@ -39,53 +39,24 @@ QStringList patternStrings(FcPattern *pattern, const char *object)
     return values;
 }
 
-// Every font fontconfig lists, with all its family names in every language (the one of the
-// user's language first), and its style names in the same order.
-struct ListedFont
+// A string value of a fontconfig pattern, as fontconfig holds it (UTF-8), or null.
+const char *patternString(FcPattern *pattern, const char *object, int index)
 {
-    QStringList families;
-    QStringList languages;
-    QStringList styles;
-    bool upright = true;
-};
-
-std::vector<ListedFont> listedFonts()
-{
-    FcObjectSet *objects = FcObjectSetBuild(FC_FAMILY, FC_FAMILYLANG, FC_STYLE, FC_SLANT, nullptr);
-    FcPattern *all = FcPatternCreate();
-    FcFontSet *set = FcFontList(nullptr, all, objects);
-    std::vector<ListedFont> fonts;
-    if (set) {
-        fonts.reserve(static_cast<std::size_t>(set->nfont));
-        for (int i = 0; i < set->nfont; ++i) {
-            FcPattern *pattern = set->fonts[i];
-            ListedFont font{patternStrings(pattern, FC_FAMILY),
-                            patternStrings(pattern, FC_FAMILYLANG),
-                            patternStrings(pattern, FC_STYLE)};
-            int slant = FC_SLANT_ROMAN;
-            if (FcPatternGetInteger(pattern, FC_SLANT, 0, &slant) == FcResultMatch)
-                font.upright = slant == FC_SLANT_ROMAN;
-            if (!font.families.isEmpty())
-                fonts.push_back(std::move(font));
-        }
-        FcFontSetDestroy(set);
-    }
-    FcPatternDestroy(all);
-    FcObjectSetDestroy(objects);
-    return fonts;
+    FcChar8 *value = nullptr;
+    if (FcPatternGetString(pattern, object, index, &value) != FcResultMatch)
+        return nullptr;
+    return reinterpret_cast<const char *>(value);
 }
 
 // Qt decorates a family that several foundries provide as "Name [foundry]"; the family itself
-// is known by the plain name. A family whose own name ends in brackets keeps them. (A plain
-// scan: a regular expression per family costs milliseconds at start-up with thousands of fonts.)
-QString withoutFoundry(const QString &family, const QSet<QString> &fontconfigNames)
+// is known by the plain name. The length of that plain name, or -1 where there is no such
+// suffix. (A plain scan: a regular expression per family costs milliseconds at start-up with
+// thousands of fonts.)
+qsizetype withoutFoundry(const QString &family)
 {
-    if (!family.endsWith(u']') || fontconfigNames.contains(family.toCaseFolded()))
-        return family;
-    const qsizetype open = family.lastIndexOf(QLatin1String(" ["));
-    if (open < 0)
-        return family;
-    return family.left(open);
+    if (!family.endsWith(u']'))
+        return -1;
+    return family.lastIndexOf(QLatin1String(" ["));
 }
 
 // Qt reads a requested "Name [x]" as the family Name from the foundry x, so a family whose own
@@ -101,101 +72,122 @@ QString requestable(const QString &family)
 }
 
 // How a name came to stand for a face; a better kind replaces a worse one.
-enum class Kind { Alias, OwnFamily, Registered };
+enum class Kind { None, Alias, OwnFamily };
 
 struct Entry
 {
     Face face;
-    Kind kind;
-    bool upright;
+    Kind kind = Kind::None;
+    bool upright = false;
 };
 
-// All that fontconfig and Qt know about family names, gathered once: the face each name of
-// each font stands for, and the names the font list shows.
+// All that fontconfig and Qt know about family names, gathered once: the families Qt
+// registered, the face each further name of each font stands for, and the names the font list
+// shows.
 struct Families
 {
+    QHash<QString, QString> registered; // by case-folded name
     QHash<QString, Entry> byFoldedName;
     QStringList listed;
 
     std::optional<Face> face(const QString &name) const
     {
-        const auto found = byFoldedName.constFind(name.toCaseFolded());
+        const QString folded = name.toCaseFolded();
+        const auto family = registered.constFind(folded);
+        if (family != registered.constEnd())
+            return Face{requestable(*family), {}};
+        const auto found = byFoldedName.constFind(folded);
         if (found == byFoldedName.constEnd())
             return std::nullopt;
         return found->face;
     }
 
-    void add(const QString &name, const Entry &entry)
+    void add(const QString &folded, const Entry &entry)
     {
-        auto found = byFoldedName.find(name.toCaseFolded());
-        if (found == byFoldedName.end()) {
-            byFoldedName.insert(name.toCaseFolded(), entry);
-            return;
-        }
-        if (entry.kind > found->kind ||
-            (entry.kind == found->kind && entry.upright && !found->upright))
-            *found = entry;
+        Entry &known = byFoldedName[folded];
+        if (entry.kind > known.kind ||
+            (entry.kind == known.kind && entry.upright && !known.upright))
+            known = entry;
     }
 };
 
-Families gatherFamilies()
+// The family names of one font that fontconfig lists, in every language (the user's first).
+void addFont(Families &families, FcPattern *font, QSet<QString> &listed)
 {
-    const std::vector<ListedFont> fonts = listedFonts();
-    QSet<QString> fontconfigNames;
-    for (const ListedFont &font : fonts) {
-        for (const QString &name : font.families)
-            fontconfigNames.insert(name.toCaseFolded());
-    }
-    // Qt registers each font under its first family name, which fontconfig gives in the user's
-    // language, and under the further names that select a subset of the family's styles.
-    QHash<QString, QString> registered;
-    const QStringList qtFamilies = QFontDatabase::families();
-    registered.reserve(qtFamilies.size());
-    for (const QString &decorated : qtFamilies) {
-        const QString family = withoutFoundry(decorated, fontconfigNames);
-        registered.insert(family.toCaseFolded(), family);
-    }
-
-    Families families;
-    families.byFoldedName.reserve(fontconfigNames.size());
-    QSet<QString> seen;
+    const QHash<QString, QString> &registered = families.registered;
+    const QStringList names = patternStrings(font, FC_FAMILY);
+    if (names.isEmpty())
+        return;
     const auto list = [&](const QString &name) {
-        if (!seen.contains(name)) {
-            seen.insert(name);
+        if (!listed.contains(name)) {
+            listed.insert(name);
             families.listed << name;
         }
     };
-    for (const ListedFont &font : fonts) {
-        qsizetype home = -1;
-        for (qsizetype k = 0; k < font.families.size() && home < 0; ++k) {
-            if (registered.contains(font.families.at(k).toCaseFolded()))
-                home = k;
-        }
-        if (home < 0) {
-            // Qt did not take the font in; it is listed as fontconfig names it all the same.
-            list(font.families.first());
-            continue;
-        }
-        const QString homeFamily =
-            requestable(registered.value(font.families.at(home).toCaseFolded()));
-        const QString homeStyle = font.styles.value(home, font.styles.value(0));
-        const QString homeLanguage = font.languages.value(home);
-        for (qsizetype k = 0; k < font.families.size(); ++k) {
-            const QString &name = font.families.at(k);
-            const auto known = registered.constFind(name.toCaseFolded());
-            if (known != registered.constEnd()) {
-                families.add(name, {{requestable(*known), {}}, Kind::Registered, font.upright});
-                list(*known);
-            } else if (font.languages.value(k) == homeLanguage) {
-                // A further name in the same language that Qt only files as an alias names a
-                // family of its own, made of this face.
-                families.add(name, {{homeFamily, homeStyle}, Kind::OwnFamily, font.upright});
-                list(name);
-            } else {
-                families.add(name, {{homeFamily, {}}, Kind::Alias, font.upright});
-            }
+    QStringList folded;
+    folded.reserve(names.size());
+    for (const QString &name : names)
+        folded << name.toCaseFolded();
+    const auto home = std::find_if(folded.cbegin(), folded.cend(),
+                                   [&](const QString &name) { return registered.contains(name); });
+    if (home == folded.cend()) {
+        // Qt did not take the font in; it is listed as fontconfig names it all the same.
+        list(names.first());
+        return;
+    }
+    const int homeIndex = int(home - folded.cbegin());
+    const QString homeFamily = requestable(registered.value(*home));
+    const char *homeLanguage = patternString(font, FC_FAMILYLANG, homeIndex);
+    const char *homeStyle = patternString(font, FC_STYLE, homeIndex);
+    if (!homeStyle)
+        homeStyle = patternString(font, FC_STYLE, 0);
+    int slant = FC_SLANT_ROMAN;
+    FcPatternGetInteger(font, FC_SLANT, 0, &slant);
+    const bool upright = slant == FC_SLANT_ROMAN;
+    for (int k = 0; k < int(names.size()); ++k) {
+        const auto known = registered.constFind(folded.at(k));
+        if (known != registered.constEnd()) {
+            list(*known);
+        } else if (qstrcmp(patternString(font, FC_FAMILYLANG, k), homeLanguage) == 0) {
+            // A further name in the same language that Qt only files as an alias names a
+            // family of its own, made of this face.
+            families.add(folded.at(k),
+                         {{homeFamily, QString::fromUtf8(homeStyle)}, Kind::OwnFamily, upright});
+            list(names.at(k));
+        } else {
+            families.add(folded.at(k), {{homeFamily, {}}, Kind::Alias, upright});
         }
     }
+}
+
+Families gatherFamilies()
+{
+    // Qt registers each font under its first family name, which fontconfig gives in the user's
+    // language, and under the further names that select a subset of the family's styles. A name
+    // Qt decorated with a foundry is filed both whole and plain: fontconfig's names, the only
+    // ones looked up here, then find the plain family, while a family whose own name ends in
+    // brackets is found whole.
+    Families families;
+    QHash<QString, QString> &registered = families.registered;
+    const QStringList qtFamilies = QFontDatabase::families();
+    registered.reserve(qtFamilies.size());
+    for (const QString &family : qtFamilies) {
+        registered.insert(family.toCaseFolded(), family);
+        const qsizetype plain = withoutFoundry(family);
+        if (plain > 0)
+            registered.insert(family.left(plain).toCaseFolded(), family.left(plain));
+    }
+
+    QSet<QString> listed;
+    FcObjectSet *objects = FcObjectSetBuild(FC_FAMILY, FC_FAMILYLANG, FC_STYLE, FC_SLANT, nullptr);
+    FcPattern *all = FcPatternCreate();
+    if (FcFontSet *set = FcFontList(nullptr, all, objects)) {
+        for (int i = 0; i < set->nfont; ++i)
+            addFont(families, set->fonts[i], listed);
+        FcFontSetDestroy(set);
+    }
+    FcPatternDestroy(all);
+    FcObjectSetDestroy(objects);
     return families;
 }
 
