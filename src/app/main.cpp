@@ -1,11 +1,13 @@
 #include "app/form1.h"
 #include "fonts/fonts.h"
+#include "toolkit/classicstyle.h"
 
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    QApplication::setStyle(new toolkit::ClassicStyle);
     QApplication::setApplicationName(QStringLiteral("Typorama"));
     QApplication::setDesktopFileName(QStringLiteral("io.github.typorama.Typorama"));
     toolkit::initialiseFonts();

@@ -19,7 +19,8 @@ public:
 };
 
 // The families that fontconfig enumerates, each under the name Qt's font database registers
-// for it, in a locale-aware order.
+// for it in the user's language, and the faces that fontconfig names as families of their own,
+// in a locale-aware order.
 class SystemFonts : public ScreenFonts
 {
 public:
@@ -31,10 +32,23 @@ private:
     QStringList m_names;
 };
 
-// The family that is really drawn for a requested face name: the name itself where it is
-// installed (also under a localised alias), else the program's substitute for it, else
-// fontconfig's choice. Never lets Qt scan all font aliases for a missing family. An empty
-// name is refused.
+// A face Qt can draw: a family it has registered and, for a face that fontconfig lists under a
+// family name of its own without Qt registering that name (DejaVu Sans ExtraLight is
+// "DejaVu Sans Light"), the style that picks the face out of its family.
+struct Face
+{
+    QString family;
+    QString styleName;
+    bool operator==(const Face &) const = default;
+};
+
+// The face that is really drawn for a requested face name: the font of that name where one is
+// installed under it (in any language, whatever the locale), else that of the program's
+// substitute for it, else fontconfig's choice. Never lets Qt scan all font aliases for a missing
+// family. An empty name is refused.
+std::optional<Face> resolvedFace(const QString &requested);
+
+// The family of the resolved face.
 std::optional<QString> resolvedFamily(const QString &requested);
 
 // Registers the substitutes for faces that Linux lacks and gives the application its default

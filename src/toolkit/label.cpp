@@ -45,11 +45,14 @@ void Label::setAlignment(Qt::Alignment alignment)
 
 bool Label::setFontName(const QString &name)
 {
-    const std::optional<QString> family = resolvedFamily(name);
-    if (!family)
+    const std::optional<Face> face = resolvedFace(name);
+    if (!face)
         return false;
     m_fontName = name;
-    m_font.setFamilies({*family});
+    m_font.setFamilies({face->family});
+    // A face named as a family of its own is picked by its style; bold and italic are then
+    // made from that face, as for any family with a single face.
+    m_font.setStyleName(face->styleName);
     m_ownFont = true;
     fontChanged();
     return true;
@@ -106,7 +109,10 @@ QSize Label::captionSize() const
     return {metrics.horizontalAdvance(m_caption), metrics.height()};
 }
 
-QSize Label::sizeHint() const { return captionSize(); }
+QSize Label::sizeHint() const
+{
+    return captionSize();
+}
 
 void Label::fontChanged()
 {

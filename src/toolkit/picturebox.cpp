@@ -5,6 +5,7 @@
 
 #include <QPaintEvent>
 #include <QResizeEvent>
+#include <qdrawutil.h>
 
 namespace toolkit {
 
@@ -84,6 +85,14 @@ void PictureBox::fitToPicture()
         return;
     const int border = 2 * frameWidth();
     resize(toPixels(m_picture.widthTwips()) + border, toPixels(m_picture.heightTwips()) + border);
+}
+
+// The classic sunken edge, a shadow line above and left, a light one below and right, twice
+// over; the style's own frame is a faint outline that a white canvas swallows on two sides.
+void PictureBox::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    qDrawWinPanel(&painter, rect(), palette(), true);
 }
 
 void PictureBox::resizeEvent(QResizeEvent *event)

@@ -48,6 +48,7 @@ public:
     QImage surfaceImage();
 
 protected:
+    void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:

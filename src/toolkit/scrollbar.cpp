@@ -1,6 +1,9 @@
 #include "toolkit/scrollbar.h"
 
 #include <QKeyEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionSlider>
 
 namespace toolkit {
 
@@ -33,6 +36,25 @@ void HScrollBar::keyPressEvent(QKeyEvent *event)
         }
     }
     QScrollBar::keyPressEvent(event);
+}
+
+// Fusion draws no focus on a scroll bar, so the keyboard's target would be invisible; the thumb
+// is outlined in the highlight colour, as a focused edit field is, however the focus came.
+void HScrollBar::paintEvent(QPaintEvent *event)
+{
+    QScrollBar::paintEvent(event);
+    if (!hasFocus())
+        return;
+    QStyleOptionSlider option;
+    initStyleOption(&option);
+    const QRect thumb =
+        style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, this);
+    if (thumb.isEmpty())
+        return;
+    QPainter painter(this);
+    painter.setPen(palette().color(QPalette::Highlight));
+    painter.drawRect(thumb.adjusted(0, 0, -1, -1));
+    painter.drawRect(thumb.adjusted(1, 1, -2, -2));
 }
 
 } // namespace toolkit

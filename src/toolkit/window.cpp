@@ -4,9 +4,10 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QEvent>
 #include <QPointer>
-#include <QVariant>
 #include <QScreen>
+#include <QVariant>
 #include <QWidget>
 
 namespace toolkit {
@@ -29,6 +30,36 @@ QMargins knownFrameMargins(const QWidget *window, const QWidget *frameOf)
         return frameMargins(frameOf);
     return margins;
 }
+
+// A window centred before its frame was known was centred by its client area; once the window
+// manager has framed it (the window moves into its frame), it is centred again by the frame.
+class CentreWhenFramed : public QObject
+{
+public:
+    static constexpr char name[] = "toolkit_centreWhenFramed";
+
+    explicit CentreWhenFramed(QWidget *window) : QObject(window), m_window(window)
+    {
+        setObjectName(QLatin1String(name));
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        const QEvent::Type type = event->type();
+        if (watched == m_window && (type == QEvent::Move || type == QEvent::Resize) &&
+            !frameMargins(m_window).isNull()) {
+            m_window->removeEventFilter(this);
+            deleteLater();
+            centreOnScreen(m_window);
+        }
+        return false;
+    }
+
+private:
+    QWidget *m_window;
+};
 
 } // namespace
 
@@ -103,6 +134,10 @@ void centreOnScreen(QWidget *window, const QWidget *frameOf)
     if (!screen)
         return;
     const QMargins margins = knownFrameMargins(window, frameOf);
+    if (margins.isNull() && window->isWindow() &&
+        !window->findChild<QObject *>(QLatin1String(CentreWhenFramed::name),
+                                      Qt::FindDirectChildrenOnly))
+        new CentreWhenFramed(window);
     const QSize outer = window->size().grownBy(margins);
     const QRect area = screen->availableGeometry();
     const QPoint frameTopLeft(area.x() + (area.width() - outer.width()) / 2,

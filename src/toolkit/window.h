@@ -33,7 +33,8 @@ void setOuterHeightTwips(QWidget *window, double height, const QWidget *frameOf 
 double scaleHeightTwips(const QWidget *window);
 
 // Places a top-level window so that its outer frame is centred on its screen, also where no
-// window manager centres it. Frame margins not yet known are taken from frameOf, if given.
+// window manager centres it. Frame margins not yet known are taken from frameOf, if given;
+// without either, the window is centred again as soon as the window manager has framed it.
 void centreOnScreen(QWidget *window, const QWidget *frameOf = nullptr);
 
 } // namespace toolkit

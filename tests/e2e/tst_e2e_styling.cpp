@@ -16,6 +16,8 @@ private slots:
     void boldBoxThickensAndThinsText();
     void sizeBarGrowsTextAndReadOut();
     void typedFaceAppliesOnlyWithSwitchButton();
+    void leavingTypedFaceChangesNothing_data();
+    void leavingTypedFaceChangesNothing();
 
 private:
     // The canvas once drawing has settled.
@@ -115,6 +117,43 @@ void TestE2eStyling::typedFaceAppliesOnlyWithSwitchButton()
     QVERIFY(m_x->click(m_form->centre(layout::command1)));
     QTest::qSleep(300);
     QCOMPARE(pixels::differences(settled, settledCanvas(), canvas), 0);
+}
+
+void TestE2eStyling::leavingTypedFaceChangesNothing_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("byTab");
+    for (const bool byTab : {true, false}) {
+        const char *leave = byTab ? "Tab" : "click";
+        QTest::addRow("start of a name, %s", leave) << QStringLiteral("DejaVu Se") << byTab;
+        QTest::addRow("listed name, %s", leave) << QStringLiteral("IPAMincho") << byTab;
+        QTest::addRow("listed name in lower case, %s", leave)
+            << QStringLiteral("ipamincho") << byTab;
+    }
+}
+
+void TestE2eStyling::leavingTypedFaceChangesNothing()
+{
+    QFETCH(QString, typed);
+    QFETCH(bool, byTab);
+    const QRect canvas = m_form->canvas();
+    const QImage gothic = settledCanvas();
+    const QRect combo = m_form->rect(layout::combo1);
+    QVERIFY(m_x->click(QPoint(combo.left() + 30, combo.center().y())));
+    QVERIFY(m_x->key(QStringLiteral("ctrl+a")));
+    QVERIFY(m_x->type(typed));
+    QVERIFY(byTab ? m_x->key(QStringLiteral("Tab")) : m_x->click(m_form->centre(layout::textC(0))));
+    // Long enough for a face change to have reached the screen.
+    QTest::qSleep(500);
+    const QImage left = m_x->waitForStill(combo.united(canvas));
+    QCOMPARE(pixels::differences(gothic, left, canvas), 0);
+
+    QVERIFY(m_x->click(m_form->centre(layout::command1)));
+    if (typed.startsWith(QLatin1String("DejaVu")))
+        return;
+    const QImage mincho = m_x->waitForScreen(
+        [&](const QImage &image) { return pixels::differences(gothic, image, canvas) > 200; });
+    QVERIFY2(pixels::differences(gothic, mincho, canvas) > 200, "the typed face was not applied");
 }
 
 QTEST_GUILESS_MAIN(TestE2eStyling)

@@ -4,12 +4,14 @@
 #include "fonts/fonts.h"
 #include "toolkit/label.h"
 #include "toolkit/scrollbar.h"
+#include "toolkit/textbox.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QStyle>
 #include <QStyleOptionSlider>
 #include <QTest>
@@ -90,6 +92,9 @@ private slots:
     void typedNameAppliesOnSwitch_data();
     void typedNameAppliesOnSwitch();
     void emptyNameKeepsUsableFace();
+    void leavingTheBoxAppliesNothing_data();
+    void leavingTheBoxAppliesNothing();
+    void arrowKeysInClosedBoxChooseEntries();
     void sizeIsTheBarValue_data();
     void sizeIsTheBarValue();
     void barEndsGiveOneAndSeventyTwo();
@@ -235,6 +240,62 @@ void Styling::emptyNameKeepsUsableFace()
     QCOMPARE(form.Label1->drawnFont().family(), QStringLiteral("DejaVu Sans"));
     QCOMPARE(form.Label1->size(), sized);
     QVERIFY(sized.width() > 0 && sized.height() > 0);
+}
+
+void Styling::leavingTheBoxAppliesNothing_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("byTab");
+    QTest::newRow("start of a listed name, Tab") << QStringLiteral("DejaVu Se") << true;
+    QTest::newRow("listed name, Tab") << QStringLiteral("IPAPMincho") << true;
+    QTest::newRow("listed name in other case, Tab") << QStringLiteral("ipapmincho") << true;
+    QTest::newRow("start of a listed name, click") << QStringLiteral("IPAPM") << false;
+    QTest::newRow("listed name, click") << QStringLiteral("IPAGothic") << false;
+    QTest::newRow("listed name in other case, click") << QStringLiteral("ipagothic") << false;
+}
+
+// Only the switch button applies a typed name, and it applies the text as typed: nothing
+// completed, nothing respelt by a list entry.
+void Styling::leavingTheBoxAppliesNothing()
+{
+    QFETCH(QString, typed);
+    QFETCH(bool, byTab);
+    Form1 &form = *m_form;
+    form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    QSignalSpy clicks(form.Combo1, &toolkit::ComboBox::click);
+    form.Combo1->setFocus();
+    form.Combo1->lineEdit()->selectAll();
+    QTest::keyClick(form.Combo1, Qt::Key_Delete);
+    QTest::keyClicks(form.Combo1, typed);
+    if (byTab)
+        QTest::keyClick(form.Combo1, Qt::Key_Tab);
+    else
+        QTest::mouseClick(form.TextC[0], Qt::LeftButton);
+    QVERIFY(!form.Combo1->hasFocus());
+    QCOMPARE(form.Combo1->text(), typed);
+    QCOMPARE(clicks.count(), 0);
+    QCOMPARE(form.Label1->fontName(), startFace);
+
+    QTest::mouseClick(form.Command1, Qt::LeftButton);
+    QCOMPARE(form.Label1->fontName(), typed);
+}
+
+// After start-up the box shows a name but no entry is current: Down takes the first entry.
+void Styling::arrowKeysInClosedBoxChooseEntries()
+{
+    Form1 &form = *m_form;
+    QCOMPARE(form.Combo1->currentIndex(), -1);
+    form.Combo1->setFocus();
+    const QList<std::pair<Qt::Key, QString>> steps = {
+        {Qt::Key_Down, QStringLiteral("DejaVu Sans")},
+        {Qt::Key_Down, QStringLiteral("DejaVu Serif")},
+        {Qt::Key_Up, QStringLiteral("DejaVu Sans")}};
+    for (const auto &[key, face] : steps) {
+        QTest::keyClick(form.Combo1, key);
+        QCOMPARE(form.Combo1->text(), face);
+        QCOMPARE(form.Label1->fontName(), face);
+    }
 }
 
 void Styling::sizeIsTheBarValue_data()
