@@ -213,21 +213,26 @@ const QString face = QStringLiteral("ＭＳ ゴシック");
 const QString fourCharacters = QStringLiteral("亜宇亜宇");
 constexpr int textPixels = 24;
 
-// Text turned a quarter turn counter-clockwise from its baseline point, so that it runs up
-// the picture from there, four characters of 24 pixels each: the ink lies left of the
-// baseline point by the ascent and right of it by the descent.
-QRect upwardText(const QPoint &baselinePoint)
+// Where four characters of 24 pixels go that run from their baseline point up the picture
+// (their tops to the left) or down it (their tops to the right): ascent on the one side of
+// that point, descent on the other.
+QRect turnedText(const QPoint &at, bool upward)
 {
-    return QRect(baselinePoint.x() - textPixels, baselinePoint.y() - 4 * textPixels - 2,
-                 textPixels + 8, 4 * textPixels + 4);
+    if (upward)
+        return QRect(at.x() - textPixels, at.y() - 4 * textPixels - 2, textPixels + 8,
+                     4 * textPixels + 4);
+    return QRect(at.x() - 8, at.y() - 2, textPixels + 8, 4 * textPixels + 4);
 }
 
-// The chart's axis title: y-up mapping as a mapping mode gives it, logical units per pixel.
-Case emfUpwardText(const char *name, int mapMode, double unitsPerPixel, bool yUp)
+// TrueType text turns counter-clockwise as the logical coordinates see it: on the screen
+// counter-clockwise where y points down, clockwise where a mapping puts it up. A chart's
+// upward axis title under a y-up mapping is thus written with an escapement of 270 degrees.
+Case emfTurnedText(const char *name, int mapMode, double unitsPerPixel, bool yUp, int escapement)
 {
     EmfWriter w;
-    const QPoint at(40, 172);
-    const QRect bounds = upwardText(at);
+    const bool upward = (escapement == 900) != yUp;
+    const QPoint at = upward ? QPoint(40, 172) : QPoint(200, 40);
+    const QRect bounds = turnedText(at, upward);
     w.add(U_EMRSETMAPMODE_set(uint32_t(mapMode)));
     if (mapMode == U_MM_ANISOTROPIC) {
         w.add(U_EMRSETWINDOWORGEX_set(point32_set(0, yUp ? pictureHeight : 0)));
@@ -242,8 +247,9 @@ Case emfUpwardText(const char *name, int mapMode, double unitsPerPixel, bool yUp
     const QPoint origin = mapMode == U_MM_ANISOTROPIC && yUp ? QPoint(0, pictureHeight) : QPoint();
     const U_POINTL reference = logical(at.x() - origin.x(), at.y() - origin.y());
     std::vector<uint16_t> faceName = utf16(face);
-    U_LOGFONT font = logfont_set(-int32_t(std::lround(textPixels * unitsPerPixel)), 0, 900, 900,
-                                 400, 0, 0, 0, U_SHIFTJIS_CHARSET, 0, 0, 0, 0, faceName.data());
+    U_LOGFONT font =
+        logfont_set(-int32_t(std::lround(textPixels * unitsPerPixel)), 0, escapement, escapement,
+                    400, 0, 0, 0, U_SHIFTJIS_CHARSET, 0, 0, 0, 0, faceName.data());
     w.pen(extcreatefontindirectw_set(&w.handle(), w.handles(),
                                      reinterpret_cast<const char *>(&font), nullptr));
     w.add(U_EMRSETTEXTALIGN_set(U_TA_BASELINE | U_TA_LEFT));
@@ -258,7 +264,7 @@ Case emfUpwardText(const char *name, int mapMode, double unitsPerPixel, bool yUp
     return {name, false, w.finish(), {}, bounds};
 }
 
-Case wmfUpwardText()
+Case wmfChartTitle()
 {
     WmfWriter w;
     const QPoint at(40, 172);
@@ -268,7 +274,7 @@ Case wmfUpwardText()
     QStringEncoder toShiftJis("Shift_JIS");
     QByteArray faceBytes = toShiftJis(face);
     QByteArray text = toShiftJis(fourCharacters);
-    U_FONT *font = U_FONT_set(int16_t(-textPixels * 15), 0, 900, 900, 400, 0, 0, 0,
+    U_FONT *font = U_FONT_set(int16_t(-textPixels * 15), 0, 2700, 2700, 400, 0, 0, 0,
                               U_SHIFTJIS_CHARSET, 0, 0, 0, 0, faceBytes.data());
     w.select(wcreatefontindirect_set(&w.handle(), w.handles(), font));
     free(font);
@@ -281,7 +287,7 @@ Case wmfUpwardText()
         dx[i] = i % 2 ? 0 : int16_t(textPixels * 15);
     w.add(U_WMREXTTEXTOUT_set(reference, int16_t(text.size()), 0, text.constData(), dx,
                               U_RECT16_set(point16_set(0, 0), point16_set(0, 0))));
-    return {"wmf text turned under a y-up window", true, w.finish(), {}, upwardText(at)};
+    return {"wmf chart title under a y-up window", true, w.finish(), {}, turnedText(at, true)};
 }
 
 // 2 x 2 pixels, 1 bit each, rows bottom-up: the top row is colour 0 then 1, the bottom row
@@ -606,19 +612,19 @@ Case compressedAndPaletteBitmaps()
 
 QList<Case> recordCases()
 {
-    return {
-        emfUpwardText("emf text turned in device space", U_MM_TEXT, 1, false),
-        emfUpwardText("emf text turned under a y-up window", U_MM_ANISOTROPIC, 1, true),
-        emfUpwardText("emf text turned under a metric mapping", U_MM_LOMETRIC, 2.54 / 0.96, true),
-        wmfUpwardText(),
-        rasterOperations(),
-        wmfPatternBrushes(),
-        smallText(),
-        gradients(),
-        regionFills(),
-        arcTo(),
-        alphaBlend(),
-        compressedAndPaletteBitmaps()};
+    return {emfTurnedText("emf text turned in device space", U_MM_TEXT, 1, false, 900),
+            emfTurnedText("emf chart title under a y-up window", U_MM_ANISOTROPIC, 1, true, 2700),
+            emfTurnedText("emf text turned under a metric mapping", U_MM_LOMETRIC, 2.54 / 0.96,
+                          true, 900),
+            wmfChartTitle(),
+            rasterOperations(),
+            wmfPatternBrushes(),
+            smallText(),
+            gradients(),
+            regionFills(),
+            arcTo(),
+            alphaBlend(),
+            compressedAndPaletteBitmaps()};
 }
 
 } // namespace fixtures
