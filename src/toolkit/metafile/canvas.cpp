@@ -65,6 +65,16 @@ double ellipseAngle(const QRectF &box, const QPointF &point)
         std::atan2(-(point.y() - centre.y()) / ry, (point.x() - centre.x()) / rx));
 }
 
+// The whole pixels an area of the picture touches; the area is taken inside the picture
+// first, so that no far coordinate of a file is ever turned into an integer.
+QRect pixelsOf(const QRectF &withinPicture)
+{
+    if (!withinPicture.isValid() || !std::isfinite(withinPicture.width()) ||
+        !std::isfinite(withinPicture.height()))
+        return {};
+    return withinPicture.toAlignedRect();
+}
+
 } // namespace
 
 Canvas::Canvas(QImage &image, double devicePixelsPerMm)
@@ -144,6 +154,18 @@ void Canvas::selectPalette(quint32 slot)
         return;
     if (const auto *palette = std::get_if<LogPalette>(&*m_objects[slot]))
         m_state.palette = palette->colours;
+}
+
+QList<QRgb> Canvas::logicalPalette() const
+{
+    if (!m_state.palette.isEmpty())
+        return m_state.palette;
+    // The twenty colours of the palette every device context starts with.
+    return {qRgb(0, 0, 0),       qRgb(128, 0, 0),     qRgb(0, 128, 0),     qRgb(128, 128, 0),
+            qRgb(0, 0, 128),     qRgb(128, 0, 128),   qRgb(0, 128, 128),   qRgb(192, 192, 192),
+            qRgb(192, 220, 192), qRgb(166, 202, 240), qRgb(255, 251, 240), qRgb(160, 160, 164),
+            qRgb(128, 128, 128), qRgb(255, 0, 0),     qRgb(0, 255, 0),     qRgb(255, 255, 0),
+            qRgb(0, 0, 255),     qRgb(255, 0, 255),   qRgb(0, 255, 255),   qRgb(255, 255, 255)};
 }
 
 void Canvas::deleteObject(quint32 slot)
@@ -550,9 +572,10 @@ void Canvas::combine(const std::function<void(QPainter &)> &paint, const QRectF 
 {
     const quint8 rop3 = static_cast<quint8>(rop >> 16);
     const bool usesPattern = ((rop3 >> 4) & 0x0f) != (rop3 & 0x0f);
-    QRect box = imageArea.toAlignedRect().intersected(m_image.rect());
+    QRectF within = imageArea.intersected(QRectF(m_image.rect()));
     if (m_state.clip)
-        box = box.intersected(m_state.clip->boundingRect().toAlignedRect());
+        within = within.intersected(m_state.clip->boundingRect());
+    const QRect box = pixelsOf(within);
     if (box.isEmpty())
         return;
     const auto layer = [&](const std::function<void(QPainter &)> &draw) {
@@ -689,7 +712,7 @@ void Canvas::gradientTriangle(const QPolygonF &logicalCorners, const QColor colo
     const QPolygonF c = logicalToImage().map(logicalCorners);
     if (c.size() != 3)
         return;
-    const QRect box = c.boundingRect().toAlignedRect().intersected(m_image.rect());
+    const QRect box = pixelsOf(c.boundingRect().intersected(QRectF(m_image.rect())));
     const double area = (c[1].x() - c[0].x()) * (c[2].y() - c[0].y()) -
                         (c[2].x() - c[0].x()) * (c[1].y() - c[0].y());
     if (box.isEmpty() || std::abs(area) < 1e-9 || !std::isfinite(area))

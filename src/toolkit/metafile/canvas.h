@@ -45,6 +45,8 @@ public:
     void selectObject(quint32 slot);
     void selectStockObject(quint32 stock);
     void selectPalette(quint32 slot);
+    // The colours DIB_PAL_COLORS bitmaps index: the selected palette or the default one.
+    QList<QRgb> logicalPalette() const;
     void deleteObject(quint32 slot);
 
     void saveDc();

@@ -151,14 +151,16 @@ QImage unpackRle(const DibHeader &h, const ByteReader &bits, const QList<QRgb> &
             image.setPixel(x, height - 1 - row,
                            index < palette.size() ? palette[index] : qRgb(0, 0, 0));
     };
-    int x = 0, row = 0;
+    // Positions may run far past the bitmap in a hostile file; only those inside are drawn.
+    qint64 x = 0, row = 0;
     qint64 at = 0;
     while (bits.has(at, 2) && row < height) {
         const int count = bits.u8(at), value = bits.u8(at + 1);
         at += 2;
         if (count > 0) {
-            for (int i = 0; i < count; ++i, ++x)
-                put(x, row, four ? (i % 2 ? value & 0x0f : value >> 4) : value);
+            for (int i = 0; i < count && x + i < width; ++i)
+                put(x + i, row, four ? (i % 2 ? value & 0x0f : value >> 4) : value);
+            x += count;
             continue;
         }
         if (value == 0) {
@@ -175,10 +177,11 @@ QImage unpackRle(const DibHeader &h, const ByteReader &bits, const QList<QRgb> &
             const qint64 bytes = four ? (value + 1) / 2 : value;
             if (!bits.has(at, bytes))
                 break;
-            for (int i = 0; i < value; ++i, ++x) {
+            for (int i = 0; i < value && x + i < width; ++i) {
                 const int byte = bits.u8(at + (four ? i / 2 : i));
-                put(x, row, four ? (i % 2 ? byte & 0x0f : byte >> 4) : byte);
+                put(x + i, row, four ? (i % 2 ? byte & 0x0f : byte >> 4) : byte);
             }
+            x += value;
             at += bytes + (bytes & 1);
         }
     }

@@ -55,8 +55,6 @@ private:
     void createPalette(const ByteReader &r);
     void worldTransform(const ByteReader &r, bool modify);
 
-    QList<QRgb> logicalPalette() const;
-
     Canvas &m_canvas;
     qint64 m_maxPixels;
 };
@@ -72,22 +70,6 @@ std::optional<QPainterPath> regionAt(const ByteReader &r, qint64 at, qint64 leng
     for (qint64 i = 0; i < count; ++i)
         area.addRect(rectL(region, 32 + i * 16).normalized());
     return area.simplified();
-}
-
-// The twenty colours of the palette every device context starts with.
-QList<QRgb> defaultPalette()
-{
-    return {qRgb(0, 0, 0),       qRgb(128, 0, 0),     qRgb(0, 128, 0),     qRgb(128, 128, 0),
-            qRgb(0, 0, 128),     qRgb(128, 0, 128),   qRgb(0, 128, 128),   qRgb(192, 192, 192),
-            qRgb(192, 220, 192), qRgb(166, 202, 240), qRgb(255, 251, 240), qRgb(160, 160, 164),
-            qRgb(128, 128, 128), qRgb(255, 0, 0),     qRgb(0, 255, 0),     qRgb(255, 255, 0),
-            qRgb(0, 0, 255),     qRgb(255, 0, 255),   qRgb(0, 255, 255),   qRgb(255, 255, 255)};
-}
-
-QList<QRgb> EmfPlayer::logicalPalette() const
-{
-    const QList<QRgb> &selected = m_canvas.state().palette;
-    return selected.isEmpty() ? defaultPalette() : selected;
 }
 
 void EmfPlayer::createPalette(const ByteReader &r)
@@ -168,7 +150,7 @@ void EmfPlayer::alphaBlend(const ByteReader &r)
     const qint64 infoSize = r.u32(88);
     if (infoSize == 0 || r.u32(80) > 1)
         return;
-    const QList<QRgb> palette = logicalPalette();
+    const QList<QRgb> palette = m_canvas.logicalPalette();
     const std::optional<Dib> dib =
         decodeDib(r.bytes(r.u32(84), infoSize), r.bytes(r.u32(92), r.u32(96)), m_maxPixels,
                   r.u32(80) == 1 ? &palette : nullptr, perPixel);
@@ -339,7 +321,7 @@ void EmfPlayer::bitmap(const ByteReader &r, const QRectF &dest, const QRectF &so
     // DIB_RGB_COLORS, or DIB_PAL_COLORS: indexes into the logical palette.
     if (usage > 1)
         return;
-    const QList<QRgb> palette = logicalPalette();
+    const QList<QRgb> palette = m_canvas.logicalPalette();
     const std::optional<Dib> dib =
         decodeDib(r.bytes(r.u32(infoAt), infoSize), r.bytes(r.u32(infoAt + 8), r.u32(infoAt + 12)),
                   m_maxPixels, usage == 1 ? &palette : nullptr);

@@ -136,7 +136,7 @@ void WmfPlayer::createPatternBrush(const ByteReader &r)
     brush.style = gdi::bsDibPattern;
     brush.color = Qt::gray;
     if (r.u16(6) != gdi::bsPattern && r.u16(8) <= 1) {
-        const QList<QRgb> palette = m_canvas.state().palette;
+        const QList<QRgb> palette = m_canvas.logicalPalette();
         if (const std::optional<Dib> dib = decodePackedDib(
                 r.bytes(10, r.size() - 10), maxPatternPixels, r.u16(8) == 1 ? &palette : nullptr))
             brush.pattern = dib->image;
@@ -225,7 +225,7 @@ void WmfPlayer::drawDib(const ByteReader &r, qint64 dibAt, const QRectF &dest, c
                         quint32 rop, quint16 usage)
 {
     // DIB_PAL_COLORS bitmaps index the selected palette with their colour table.
-    const QList<QRgb> palette = m_canvas.state().palette;
+    const QList<QRgb> palette = m_canvas.logicalPalette();
     const std::optional<Dib> dib = decodePackedDib(r.bytes(dibAt, r.size() - dibAt), m_maxPixels,
                                                    usage == 1 ? &palette : nullptr);
     if (dib)
