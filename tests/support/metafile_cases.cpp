@@ -223,7 +223,7 @@ Case emfTurnedText(const char *name, int mapMode, double unitsPerPixel, bool yUp
     emf.add(22, {24});
     const QRect bounds = turnedText(at, upward);
     emf.text(logical, fourCharacters, qRound(textPixels * unitsPerPixel), bounds);
-    return {name, false, emf.bytes(), {}, bounds};
+    return {name, emf.bytes(), {}, bounds};
 }
 
 Case wmfChartTitle()
@@ -242,7 +242,7 @@ Case wmfChartTitle()
         dx += halves({qint16(i % 2 ? 0 : textPixels * 15)});
     wmf.add(0x0A32, {qint16((H - at.y()) * 15), qint16(at.x() * 15), qint16(text.size()), 0},
             padded(text, 2) + dx);
-    return {"wmf chart title under a y-up window", true, wmf.bytes(), {}, turnedText(at, true)};
+    return {"wmf chart title under a y-up window", wmf.bytes(), {}, turnedText(at, true)};
 }
 
 // 2 x 2 pixels of 1 bit, rows bottom-up: colour 0 then 1 on top, 1 then 0 below.
@@ -262,7 +262,6 @@ Case rasterOperations()
     emf.add(76, {150, 20, 190, 60, 150, 20, 40, 40, 0x00550009, 0, 0, 0,
                  0,   0,  0,   0,  0,   0,  0,  0,  0,          0, 0, 0});
     return {"emf raster operations over the page",
-            false,
             emf.bytes(),
             {{{60, 50}, black},
              {{90, 50}, red},
@@ -292,7 +291,7 @@ Case wmfPatternBrushes()
     wmf.add(0x0209, {0, 0xff});
     wmf.object(0x01F9, halves({0, 8, 8, 2, 0x0101, 0, 0}) + QByteArray(18, '\0') + oldRows);
     wmf.add(0x041B, {96 * 15, 224 * 15, 16 * 15, 128 * 15});
-    Case c{"wmf pattern brushes in device pixels", true, wmf.bytes(), {}, {}};
+    Case c{"wmf pattern brushes in device pixels", wmf.bytes(), {}, {}};
     for (const QPoint p : {QPoint(20, 20), QPoint(25, 20), QPoint(20, 26), QPoint(61, 43),
                            QPoint(66, 43), QPoint(101, 90)}) {
         const bool light = (p.x() % 8 < 4) == (p.y() % 8 < 4);
@@ -312,7 +311,6 @@ Case smallText()
     emf.add(24, {colorref(red)});
     emf.add(108, {20, 20, 4, 0x204, 1, 0, 0, 20, 20, 80, 60}, "WWWW");
     return {"emf small text",
-            false,
             emf.bytes(),
             {{{10, 30}, none}, {{84, 30}, none}, {{110, 130}, none}},
             bounds};
@@ -332,7 +330,6 @@ Case gradients()
             vertex(20, 80, red) + vertex(220, 80, green) + vertex(20, 180, blue) +
                 words({0, 1, 2}));
     return {"emf gradient fills",
-            false,
             emf.bytes(),
             {{{21, 40}, red},
              {{218, 40}, blue},
@@ -373,7 +370,6 @@ Case regionFills()
     const QByteArray invert = region({QRect(20, 120, 80, 60)});
     emf.add(73, {20, 120, 100, 180, qint32(invert.size())}, invert);
     return {"emf region fills",
-            false,
             emf.bytes(),
             {{{70, 30}, blue},
              {{30, 90}, blue},
@@ -397,7 +393,6 @@ Case arcTo()
     emf.add(55, {100, 60, 180, 140, 220, 100, 140, 20});
     emf.add(54, {220, 20});
     return {"emf arc continuing the line",
-            false,
             emf.bytes(),
             {{{60, 100}, black},
              {{168, 72}, black},
@@ -418,7 +413,6 @@ Case alphaBlend()
                   0,  108, 40,         148, 8,  2,          1},
             dibInfo(2, 1, 32, 0, {}) + words({qint32(0xff0000ff), 0}));
     return {"emf alpha blend",
-            false,
             emf.bytes(),
             {{{80, 60}, QColor(127, 0, 128)},
              {{80, 110}, QColor(0, 0, 255, 128)},
@@ -446,7 +440,6 @@ Case compressedAndPaletteBitmaps()
     emf.stretchDib(QRect(20, 100, 80, 80), QSize(2, 2), dibInfo(2, 2, 1, 0, halves({3, 5}), 2),
                    checker, 0x00CC0020, 1);
     return {"emf compressed and palette bitmaps",
-            false,
             emf.bytes(),
             {{{30, 30}, blue},
              {{90, 30}, red},

@@ -32,10 +32,6 @@ QByteArray placeableWmf();
 // Without the placeable header; its viewport extent gives the size in pixels.
 QByteArray plainWmf();
 
-} // namespace fixtures
-
-namespace fixtures {
-
 // What one spot of a drawn picture must be; an invalid colour means left transparent.
 struct Probe
 {
@@ -48,7 +44,6 @@ struct Probe
 struct Case
 {
     const char *name;
-    bool wmf;
     QByteArray data;
     QList<Probe> probes;
     // For text: the bounds its record gives, in pixels, which its ink must fill and keep to.
