@@ -3,6 +3,7 @@
 #include "toolkit/metafile/dib.h"
 
 #include <QLinearGradient>
+#include <QRegion>
 #include <QtMath>
 
 #include <algorithm>
@@ -653,16 +654,22 @@ void Canvas::patBlt(const QRectF &rect, quint32 rop)
     m_painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
 }
 
-void Canvas::invertRegion(const QPainterPath &region)
+void Canvas::invertRegion(const QRegion &region)
 {
-    const QPainterPath area = logicalToImage().map(region);
+    const QTransform toImage = logicalToImage();
     m_painter.end();
-    combine([&](QPainter &p) { p.fillPath(area, Qt::black); }, area.boundingRect(), dstInvert);
+    combine(
+        [&](QPainter &p) {
+            p.setTransform(toImage, true);
+            for (const QRect &rect : region)
+                p.fillRect(rect, Qt::black);
+        },
+        toImage.mapRect(QRectF(region.boundingRect())), dstInvert);
     m_painter.begin(&m_image);
     m_painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
 }
 
-void Canvas::fillRegion(const QPainterPath &region, std::optional<quint32> brushSlot)
+void Canvas::fillRegion(const QRegion &region, std::optional<quint32> brushSlot)
 {
     LogBrush brush = m_state.brush;
     if (brushSlot) {
@@ -682,17 +689,19 @@ void Canvas::fillRegion(const QPainterPath &region, std::optional<quint32> brush
     }
     prepare(true);
     m_painter.setRenderHint(QPainter::Antialiasing, false);
-    m_painter.fillPath(region, brushOf(brush, m_painter.transform()));
+    const QBrush fill = brushOf(brush, m_painter.transform());
+    for (const QRect &rect : region)
+        m_painter.fillRect(rect, fill);
     m_painter.setRenderHint(QPainter::Antialiasing, true);
 }
 
-void Canvas::frameRegion(const QPainterPath &region, quint32 brushSlot, const QSizeF &stroke)
+void Canvas::frameRegion(const QRegion &region, quint32 brushSlot, const QSize &stroke)
 {
     // The frame is what of the region lies within the stroke's width and height of its edge.
-    const double w = std::abs(stroke.width()), h = std::abs(stroke.height());
-    QPainterPath inner = region;
-    for (const QPointF &shift : {QPointF(w, 0), QPointF(-w, 0), QPointF(0, h), QPointF(0, -h)})
-        inner = inner.intersected(region.translated(shift));
+    QRegion inner = region;
+    for (const QPoint &shift : {QPoint(stroke.width(), 0), QPoint(-stroke.width(), 0),
+                                QPoint(0, stroke.height()), QPoint(0, -stroke.height())})
+        inner &= region.translated(shift);
     fillRegion(region.subtracted(inner), brushSlot);
 }
 

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPolygonF>
 #include <QRectF>
+#include <QRegion>
 
 #include <functional>
 #include <set>
@@ -84,9 +85,9 @@ public:
     void blendBitmap(const QRectF &dest, const Dib &dib, const QRectF &source, double opacity);
     void textOut(const TextRun &run);
     // Regions in logical units; without a brush slot, with the current brush.
-    void fillRegion(const QPainterPath &region, std::optional<quint32> brushSlot);
-    void frameRegion(const QPainterPath &region, quint32 brushSlot, const QSizeF &stroke);
-    void invertRegion(const QPainterPath &region);
+    void fillRegion(const QRegion &region, std::optional<quint32> brushSlot);
+    void frameRegion(const QRegion &region, quint32 brushSlot, const QSize &stroke);
+    void invertRegion(const QRegion &region);
     // Shading between colours given at the corners of a rectangle or of a triangle.
     void gradientRect(const QRectF &rect, const QColor &from, const QColor &to, bool vertical);
     void gradientTriangle(const QPolygonF &corners, const QColor colours[3]);

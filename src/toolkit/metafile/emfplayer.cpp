@@ -6,6 +6,7 @@
 #include "toolkit/metafile/picturesize.h"
 #include "toolkit/metafile/textcodec.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace toolkit::metafile {
@@ -57,9 +58,33 @@ private:
 
     Canvas &m_canvas;
     qint64 m_maxPixels;
+    qint64 m_regionBudget = 65536;
 };
 
 // A region's rectangles, from a RGNDATA of at most a length.
+// The same as a region to fill. Coordinates are kept within a range where shifting them by
+// a frame's width cannot overflow. Joining rectangles into a region is not linear in their
+// number, so a region may have only so many, and a file only so many in all its regions.
+std::optional<QRegion> fillRegionAt(const ByteReader &r, qint64 at, qint64 length, qint64 &budget)
+{
+    constexpr qint64 maxRects = 8192;
+    constexpr int far = 1 << 28;
+    const ByteReader data = r.sub(at, length);
+    const qint64 count = data.u32(8);
+    if (data.size() < 32 || count > maxRects || count > budget || !data.has(32, count * 16))
+        return std::nullopt;
+    budget -= count;
+    QRegion region;
+    for (qint64 i = 0; i < count; ++i) {
+        const auto v = [&](qint64 field) {
+            return std::clamp(data.i32(32 + i * 16 + field), -far, far);
+        };
+        region +=
+            QRect(QPoint(v(0), v(4)), QPoint(v(8), v(12))).normalized().adjusted(0, 0, -1, -1);
+    }
+    return region;
+}
+
 std::optional<QPainterPath> regionAt(const ByteReader &r, qint64 at, qint64 length)
 {
     const ByteReader region = r.sub(at, length);
@@ -546,16 +571,18 @@ void EmfPlayer::play(quint32 type, const ByteReader &r)
         m_canvas.arcTo(rectL(r, 8), pointL(r, 24), pointL(r, 32));
         break;
     case 71: // FILLRGN
-        if (const auto region = regionAt(r, 32, r.u32(24)))
+        if (const auto region = fillRegionAt(r, 32, r.u32(24), m_regionBudget))
             m_canvas.fillRegion(*region, r.u32(28));
         break;
     case 72: // FRAMERGN
-        if (const auto region = regionAt(r, 40, r.u32(24)))
-            m_canvas.frameRegion(*region, r.u32(28), QSizeF(r.i32(32), r.i32(36)));
+        if (const auto region = fillRegionAt(r, 40, r.u32(24), m_regionBudget))
+            m_canvas.frameRegion(
+                *region, r.u32(28),
+                QSize(std::clamp(r.i32(32), 0, 1 << 16), std::clamp(r.i32(36), 0, 1 << 16)));
         break;
     case 73: // INVERTRGN, PAINTRGN
     case 74:
-        if (const auto region = regionAt(r, 28, r.u32(24))) {
+        if (const auto region = fillRegionAt(r, 28, r.u32(24), m_regionBudget)) {
             if (type == 73)
                 m_canvas.invertRegion(*region);
             else
