@@ -2,6 +2,7 @@
 #include "background/clscomdlg.h"
 #include "support/image_bytes.h"
 #include "support/loadedform.h"
+#include "support/picture_faults.h"
 #include "toolkit/fonts.h"
 #include "toolkit/picturebox.h"
 #include "toolkit/pictureerror.h"
@@ -258,6 +259,25 @@ private slots:
         QCOMPARE(canvas(), before);
         QCOMPARE(form.Picture2->picture().image(), held);
         QCOMPARE(form.Frame1->isEnabled(), enabled);
+    }
+
+    // Faulty files draw what they hold; the canvas colour shows where a run-length bitmap
+    // gives no pixels.
+    void faultyFilesDrawAsExpected_data()
+    {
+        QTest::addColumn<int>("index");
+        const QList<FaultFixture> fixtures = faultFixtures();
+        for (int i = 0; i < fixtures.size(); ++i)
+            QTest::newRow(fixtures[i].name) << i;
+    }
+    void faultyFilesDrawAsExpected()
+    {
+        QFETCH(int, index);
+        const FaultFixture fixture = faultFixtures().at(index);
+        load(write(QStringLiteral("fault.%1").arg(QLatin1String(fixture.format)), fixture.bytes));
+        QVERIFY(!(*m_form)->Frame1->isEnabled());
+        const QString mismatch = fixtureMismatch(canvas(), fixture, Qt::white);
+        QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
     }
 
     void clearRemovesImageAndFreesColours()
