@@ -39,6 +39,35 @@ QString pictureErrorText(PictureError error)
     return QString();
 }
 
+const char *pictureErrorName(PictureError error)
+{
+    switch (error) {
+    case PictureError::None:
+        return "no error";
+    case PictureError::NotRegularFile:
+        return "not a regular file";
+    case PictureError::Unreadable:
+        return "cannot be opened";
+    case PictureError::TooLarge:
+        return "too large";
+    case PictureError::Truncated:
+        return "cut short or damaged";
+    case PictureError::UnknownFormat:
+        return "unknown format";
+    case PictureError::DecoderMissing:
+        return "decoder cannot be started";
+    case PictureError::DecoderCrashed:
+        return "decoder crashed";
+    case PictureError::TimedOut:
+        return "decoder timed out";
+    case PictureError::OverMemory:
+        return "decoder over its memory limit";
+    case PictureError::SandboxNotApplied:
+        return "decoder's confinement not applied";
+    }
+    return "";
+}
+
 int decoderExitCode(PictureError error)
 {
     return error == PictureError::None ? 0 : firstExitCode + int(error);

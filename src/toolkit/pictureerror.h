@@ -23,6 +23,9 @@ enum class PictureError {
 // The reason as the user is told it, one Japanese sentence.
 QString pictureErrorText(PictureError error);
 
+// The reason as the log names it.
+const char *pictureErrorName(PictureError error);
+
 // The decoder process reports a refusal through its exit status: 0 for a picture sent, these
 // for the reasons it can tell; any other status is a decoder gone wrong.
 int decoderExitCode(PictureError error);

@@ -416,8 +416,8 @@ std::optional<Picture> LoadPicture(const QString &path, PictureError *why)
     if (why)
         *why = error;
     if (!image) {
-        qCWarning(lcPicture).noquote()
-            << "Refused" << path << "as a picture:" << int(error) << pictureErrorText(error);
+        qCWarning(lcPicture, "Refused %s as a picture: %s", qUtf8Printable(path),
+                  pictureErrorName(error));
         return std::nullopt;
     }
     return Picture(std::move(*image));
