@@ -117,9 +117,15 @@ void limitDecoder()
 class Messages
 {
 public:
+    // Control characters, which a hostile file could have the decoder echo to a terminal,
+    // are shown as '?'.
     void take(const QByteArray &text)
     {
-        m_text.append(text.first(std::min(text.size(), messageBytes - m_text.size())));
+        QByteArray kept = text.first(std::min(text.size(), messageBytes - m_text.size()));
+        std::replace_if(
+            kept.begin(), kept.end(),
+            [](char c) { return (quint8(c) < 0x20 && c != '\n') || quint8(c) == 0x7F; }, '?');
+        m_text.append(kept);
     }
     // Failed confinement steps are warnings whatever the outcome; the rest is shown with a
     // refusal, and otherwise only when the category's debug messages are asked for.
