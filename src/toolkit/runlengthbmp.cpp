@@ -51,6 +51,12 @@ public:
         }
         ++m_x;
     }
+    // How many of the next count pixels land inside the line; the rest need no placing, only
+    // passing over.
+    unsigned room(unsigned count) const
+    {
+        return done() ? 0 : unsigned(std::clamp<qint64>(m_image.width() - m_x, 0, count));
+    }
     void endLine()
     {
         m_x = 0;
@@ -129,8 +135,10 @@ std::optional<QImage> decodeRunLengthBmp(const QByteArray &data, qint64 maxPixel
         const unsigned value = byteAt(data, pos + 1);
         pos += 2;
         if (count > 0) {
-            for (unsigned i = 0; i < count; ++i)
+            const unsigned shown = painter.room(count);
+            for (unsigned i = 0; i < shown; ++i)
                 painter.put(nibble(value, i));
+            painter.skip(count - shown, 0);
         } else if (value == 0) {
             painter.endLine();
         } else if (value == 1) {
@@ -144,12 +152,14 @@ std::optional<QImage> decodeRunLengthBmp(const QByteArray &data, qint64 maxPixel
         } else {
             // Literal pixels, padded to a whole number of 16-bit words.
             const qint64 bytes = fourBit ? (value + 1) / 2 : value;
-            for (unsigned i = 0; i < value; ++i) {
+            const unsigned shown = painter.room(value);
+            for (unsigned i = 0; i < shown; ++i) {
                 const qint64 at = pos + (fourBit ? i / 2 : i);
                 if (at >= end)
                     break;
                 painter.put(nibble(byteAt(data, at), i));
             }
+            painter.skip(value - shown, 0);
             pos += (bytes + 1) / 2 * 2;
         }
     }
