@@ -1,10 +1,12 @@
 // typorama-decode: decodes one picture for the window, in a process of its own, so that a
 // decoder that crashes, hangs or runs out of memory ends only this process. The file's bytes
 // come on standard input, the picture goes to standard output (toolkit/picturewire.h); the
-// exit status is 0 only when a picture was written. The window sets the limits this process
-// runs under before it starts.
+// exit status is 0 only when a picture was written, and else tells why where it can
+// (picture/pictureerror.h). Its messages go to standard error, which the window reads. The window
+// sets the limits this process runs under before it starts.
 #include "fonts/fonts.h"
 #include "picture/metafile/metafile.h"
+#include "picture/pictureerror.h"
 #include "picture/pictureloader.h"
 #include "picture/picturewire.h"
 
@@ -59,16 +61,19 @@ int main(int argc, char *argv[])
 {
     const std::optional<QByteArray> data = readInput();
     if (!data)
-        return 1;
+        return toolkit::decoderExitCode(toolkit::PictureError::TooLarge);
     // Metafiles draw text in the fonts the window would use, which are set up on an application
     // object of the same kind; no window is ever shown.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication application(argc, argv);
     if (toolkit::looksLikeMetafile(*data))
         toolkit::initialiseFonts();
-    const std::optional<QImage> image = toolkit::decodePicture(*data, toolkit::maxPicturePixels);
+    toolkit::PictureError why = toolkit::PictureError::None;
+    const std::optional<QImage> image =
+        toolkit::decodePicture(*data, toolkit::maxPicturePixels, &why);
     if (!image)
-        return 1;
+        return toolkit::decoderExitCode(
+            why == toolkit::PictureError::None ? toolkit::PictureError::Truncated : why);
     const QByteArray header = toolkit::pictureHeader(*image);
     const bool sent =
         writeAll(header.constData(), header.size()) &&

@@ -214,7 +214,10 @@ QList<QByteArray> pictureSeeds()
 
 QList<QByteArray> metafileSeeds()
 {
-    return {fixtures::emf(), fixtures::placeableWmf(), fixtures::plainWmf()};
+    QList<QByteArray> seeds = {fixtures::emf(), fixtures::placeableWmf(), fixtures::plainWmf()};
+    for (const fixtures::Case &c : fixtures::recordCases())
+        seeds << c.data;
+    return seeds;
 }
 
 bool writeSeeds(const QDir &folder, const QList<QByteArray> &seeds)

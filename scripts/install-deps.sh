@@ -9,6 +9,7 @@ packages=(
   libfontconfig-dev libuemf-dev
   fonts-ipafont-gothic fonts-ipafont-mincho
   xvfb xauth openbox xdotool x11-utils imagemagick
+  dbus ibus ibus-anthy
   desktop-file-utils appstream
   dpkg-dev file
 )

@@ -6,6 +6,7 @@
 #include "toolkit/window.h"
 
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 
@@ -76,9 +77,10 @@ void frmAbout::createControls()
     Text1 = addressBox(this, "Text1");
     Text2 = addressBox(this, "Text2");
 
+    // OK is neither the default nor the cancel button: Enter presses it only while it has the
+    // focus, and Esc does nothing (keyPressEvent).
     Command1 = new QPushButton(QStringLiteral("OK"), this);
     Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setDefault(true);
 }
 
 // The labels take no focus, so the button comes first and the address boxes follow it.
@@ -148,6 +150,25 @@ void frmAbout::Form_Load()
                                      read(toolkit::scaleHeightTwips(this)) +
                                      read(twipsTop(Command1)) + read(twipsHeight(Command1)) + 200,
                                  m_mainWindow);
+}
+
+// A dialog closes on Esc and presses its default button on Enter from any control; this
+// window closes only by its OK button and its frame. A focused OK takes Enter itself.
+void frmAbout::keyPressEvent(QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Escape:
+    case Qt::Key_Enter:
+    case Qt::Key_Return:
+        if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
+            event->accept();
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void frmAbout::Command1_Click()

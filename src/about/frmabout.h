@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QPointer>
 
+class QKeyEvent;
 class QLabel;
 class QPushButton;
 
@@ -36,6 +37,9 @@ public:
 
     void Form_Load();
     void Command1_Click();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void createControls();

@@ -2,8 +2,8 @@
 
 #include "colour/numeral.h"
 
-#include <QLocale>
-
+#include <array>
+#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -62,7 +62,14 @@ std::optional<QString> shortestDecimal(double value)
     // Negative zero would come out as "-0".
     if (value == 0)
         return QStringLiteral("0");
-    return QString::number(value, 'g', QLocale::FloatingPointShortest);
+    // Fixed notation, never an exponent: 0.00001 stays 0.00001. The largest double takes 309
+    // digits and the smallest 325 characters.
+    std::array<char, 400> digits{};
+    const std::to_chars_result written = std::to_chars(digits.data(), digits.data() + digits.size(),
+                                                       value, std::chars_format::fixed);
+    if (written.ec != std::errc())
+        return std::nullopt;
+    return QString::fromLatin1(digits.data(), written.ptr - digits.data());
 }
 
 std::optional<QString> switchHex(double value)

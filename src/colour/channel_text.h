@@ -24,9 +24,9 @@ double readDecimal(const QString &text);
 // 0 where the text begins with no hexadecimal digit.
 double readHex(const QString &text);
 
-// The shortest decimal form of a value: no leading zeros, no blanks, the fraction kept
-// ("1.5"); the value 0 is "0". Reading the form back gives the value again. Nothing for
-// infinity, which has no decimal form.
+// The shortest decimal form of a value: no leading zeros, no blanks, no exponent, the fraction
+// kept ("1.5", "0.00001"); the value 0 is "0". Reading the form back gives the value again. Nothing
+// for infinity, which has no decimal form.
 std::optional<QString> shortestDecimal(double value);
 
 // The form a switch to hexadecimal writes: upper-case digits without leading zeros; a negative

@@ -1,5 +1,6 @@
 #include "picture/decoderprocess.h"
 
+#include "picture/pictureerror.h"
 #include "picture/picturewire.h"
 
 #include <QCoreApplication>
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include <fcntl.h>
 #include <sched.h>
@@ -42,6 +44,11 @@ constexpr rlim_t cpuSeconds = 4;
 constexpr qint64 memoryBytes = qint64(1) << 30;
 // How often the window looks at the decoder's output, its memory and the clock.
 constexpr int sliceMs = 20;
+// What is kept of the decoder's messages; the rest is read and dropped.
+constexpr qsizetype messageBytes = 16 * 1024;
+// How the decoder's process tells the window, on its standard error, that a step of its
+// confinement failed.
+constexpr char sandboxMark[] = "sandbox step failed: ";
 
 QString &chosenPath()
 {
@@ -49,57 +56,190 @@ QString &chosenPath()
     return path;
 }
 
-void limit(int resource, rlim_t value)
+// Between fork and exec only system calls are safe: a failed step is told on standard error,
+// which the window reads, as a fixed line.
+void report(const char *step)
+{
+    const auto put = [](const char *text) {
+        [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, text, std::strlen(text));
+    };
+    put(sandboxMark);
+    put(step);
+    put("\n");
+}
+
+bool limit(int resource, rlim_t value, const char *step)
 {
     const rlimit bound{value, value};
-    ::setrlimit(resource, &bound);
+    if (::setrlimit(resource, &bound) == 0)
+        return true;
+    report(step);
+    return false;
 }
 
 // Runs in the decoder's process between fork and exec, so it makes system calls only. The
-// decoder needs no files beyond the libraries it starts with: its input comes on stdin and
-// its picture goes to stdout. Address-sanitized builds reserve terabytes of address space for
-// their shadow memory, so there the window's watch of the decoder's resident memory is the
-// only memory bound.
+// decoder needs no files beyond the libraries it starts with: its input comes on stdin, its
+// picture goes to stdout and its messages to stderr, all three pipes to the window.
+// Address-sanitized builds reserve terabytes of address space for their shadow memory, so
+// there the window's watch of the decoder's resident memory is the only memory bound. A
+// decoder whose limits cannot be set is not run.
 void limitDecoder()
 {
-    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-    ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0);
+    bool confined = true;
+    if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0) {
+        report("prctl(PR_SET_PDEATHSIG)");
+        confined = false;
+    }
+    if (::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0) {
+        report("prctl(PR_SET_NO_NEW_PRIVS)");
+        confined = false;
+    }
     const rlimit cpu{cpuSeconds, cpuSeconds + 1};
-    ::setrlimit(RLIMIT_CPU, &cpu);
-    limit(RLIMIT_FSIZE, 0);
-    limit(RLIMIT_CORE, 0);
-    limit(RLIMIT_NOFILE, 64);
+    if (::setrlimit(RLIMIT_CPU, &cpu) != 0) {
+        report("setrlimit(RLIMIT_CPU)");
+        confined = false;
+    }
+    confined &= limit(RLIMIT_FSIZE, 0, "setrlimit(RLIMIT_FSIZE)");
+    confined &= limit(RLIMIT_CORE, 0, "setrlimit(RLIMIT_CORE)");
+    confined &= limit(RLIMIT_NOFILE, 64, "setrlimit(RLIMIT_NOFILE)");
 #ifndef TYPORAMA_ADDRESS_SANITIZER
-    limit(RLIMIT_AS, rlim_t(memoryBytes));
+    confined &= limit(RLIMIT_AS, rlim_t(memoryBytes), "setrlimit(RLIMIT_AS)");
 #endif
+    if (!confined)
+        ::_exit(decoderExitCode(PictureError::SandboxNotApplied));
     // An empty network namespace of its own, where the system allows one to an unprivileged
     // process through a user namespace; elsewhere the decoder simply makes no connections.
-    if (::unshare(CLONE_NEWNET) != 0)
-        ::unshare(CLONE_NEWUSER | CLONE_NEWNET);
+    if (::unshare(CLONE_NEWNET) != 0 && ::unshare(CLONE_NEWUSER | CLONE_NEWNET) != 0)
+        report("unshare(CLONE_NEWNET)");
 }
 
-// The resident memory of a running process, or 0 where it cannot be read.
-qint64 residentBytes(qint64 pid)
+// The decoder's messages, kept up to a bound.
+class Messages
+{
+public:
+    // Control characters, which a hostile file could have the decoder echo to a terminal,
+    // are shown as '?'.
+    void take(const QByteArray &text)
+    {
+        QByteArray kept = text.first(std::min(text.size(), messageBytes - m_text.size()));
+        std::replace_if(
+            kept.begin(), kept.end(),
+            [](char c) { return (quint8(c) < 0x20 && c != '\n') || quint8(c) == 0x7F; }, '?');
+        m_text.append(kept);
+    }
+    // Failed confinement steps are warnings whatever the outcome; the rest is shown with a
+    // refusal, and otherwise only when the category's debug messages are asked for.
+    void log(bool refused) const
+    {
+        for (const QByteArray &line : m_text.split('\n')) {
+            if (line.startsWith(sandboxMark))
+                qCWarning(lcPicture, "Decoder %s", line.constData());
+            else if (!line.isEmpty() && refused)
+                qCWarning(lcPicture, "Decoder: %s", line.constData());
+            else if (!line.isEmpty())
+                qCDebug(lcPicture, "Decoder: %s", line.constData());
+        }
+    }
+
+private:
+    QByteArray m_text;
+};
+
+// The address space and resident memory of a running process, or zeros where they cannot
+// be read.
+struct Memory
+{
+    qint64 mapped = 0;
+    qint64 resident = 0;
+};
+
+Memory memoryOf(qint64 pid)
 {
     char path[64];
     std::snprintf(path, sizeof path, "/proc/%lld/statm", static_cast<long long>(pid));
     const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        return 0;
+        return {};
     char text[128] = {};
     const ssize_t length = ::read(fd, text, sizeof text - 1);
     ::close(fd);
     long long size = 0;
     long long resident = 0;
     if (length <= 0 || std::sscanf(text, "%lld %lld", &size, &resident) != 2)
-        return 0;
-    return resident * ::sysconf(_SC_PAGESIZE);
+        return {};
+    const qint64 page = ::sysconf(_SC_PAGESIZE);
+    return {size * page, resident * page};
 }
 
 void stop(QProcess &decoder)
 {
     decoder.kill();
     decoder.waitForFinished(1000);
+}
+
+std::optional<QImage> refuse(PictureError *why, PictureError error)
+{
+    if (why)
+        *why = error;
+    return std::nullopt;
+}
+
+// Waits for the decoder in short slices without an event loop: no other handler can run and
+// no input reaches the window until the decoder has ended or been ended, as when the picture
+// was decoded in the window's own thread. The price is that the window is not repainted
+// meanwhile: some 20 ms for an ordinary picture, at most the timeout for a stuck decoder.
+// Letting paint events through would take an event loop, and with it timers, window close
+// and every other posted event.
+std::optional<QImage> runDecoder(QProcess &decoder, const QByteArray &data, qint64 maxPixels,
+                                 Messages &messages, PictureError *why)
+{
+    QElapsedTimer clock;
+    clock.start();
+    decoder.start(QIODevice::ReadWrite);
+    if (!decoder.waitForStarted(int(timeoutMs)))
+        return refuse(why, PictureError::DecoderMissing);
+    decoder.write(data);
+    decoder.closeWriteChannel();
+
+    PictureReceiver receiver(maxPixels);
+    // A decoder that ends abnormally close to its address-space limit has run out of memory.
+    qint64 mapped = 0;
+    while (decoder.state() != QProcess::NotRunning) {
+        const qint64 left = timeoutMs - clock.elapsed();
+        const Memory memory = memoryOf(decoder.processId());
+        mapped = std::max(mapped, memory.mapped);
+        if (left <= 0 || memory.resident > memoryBytes) {
+            stop(decoder);
+            return refuse(why, left <= 0 ? PictureError::TimedOut : PictureError::OverMemory);
+        }
+        // Waiting for output also feeds the decoder its input; it returns after each piece of
+        // output, at most a pipe's worth, so no more than that is ever held unread.
+        const int slice = int(std::min<qint64>(left, sliceMs));
+        if (!decoder.waitForReadyRead(slice))
+            decoder.waitForFinished(slice);
+        messages.take(decoder.readAllStandardError());
+        if (!receiver.feed(decoder.readAllStandardOutput())) {
+            stop(decoder);
+            return refuse(why, PictureError::DecoderCrashed);
+        }
+    }
+    messages.take(decoder.readAllStandardError());
+    if (!receiver.feed(decoder.readAllStandardOutput()))
+        return refuse(why, PictureError::DecoderCrashed);
+    if (decoder.exitStatus() != QProcess::NormalExit) {
+        // The processor-time limit ends the process with SIGXCPU, the memory limit mostly
+        // with an abort from a failed allocation.
+        if (decoder.exitCode() == SIGXCPU)
+            return refuse(why, PictureError::TimedOut);
+        return refuse(why, mapped > memoryBytes / 4 * 3 ? PictureError::OverMemory
+                                                        : PictureError::DecoderCrashed);
+    }
+    if (decoder.exitCode() != 0)
+        return refuse(why, fromDecoderExitCode(decoder.exitCode()));
+    std::optional<QImage> image = receiver.picture();
+    if (!image)
+        return refuse(why, PictureError::DecoderCrashed);
+    return image;
 }
 
 } // namespace
@@ -121,49 +261,21 @@ void setDecoderPath(const QString &path)
     chosenPath() = path;
 }
 
-// Waits for the decoder in short slices without an event loop: no other handler can run and
-// no input reaches the window until the decoder has ended or been ended, as when the picture
-// was decoded in the window's own thread. The price is that the window is not repainted
-// meanwhile: some 20 ms for an ordinary picture, at most the timeout for a stuck decoder.
-// Letting paint events through would take an event loop, and with it timers, window close
-// and every other posted event.
-std::optional<QImage> decodeInHelper(const QByteArray &data, qint64 maxPixels)
+std::optional<QImage> decodeInHelper(const QByteArray &data, qint64 maxPixels, PictureError *why)
 {
     QProcess decoder;
     decoder.setProgram(decoderPath());
-    // Decoders' warnings and sanitizer reports go where the window's own would.
-    decoder.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // The decoder's messages come back to the window, never to the window's own standard
+    // error: that may be a regular file, which the decoder may not write to.
+    decoder.setProcessChannelMode(QProcess::SeparateChannels);
     decoder.setChildProcessModifier(limitDecoder);
-    QElapsedTimer clock;
-    clock.start();
-    decoder.start(QIODevice::ReadWrite);
-    if (!decoder.waitForStarted(int(timeoutMs)))
-        return std::nullopt;
-    decoder.write(data);
-    decoder.closeWriteChannel();
-
-    PictureReceiver receiver(maxPixels);
-    while (decoder.state() != QProcess::NotRunning) {
-        const qint64 left = timeoutMs - clock.elapsed();
-        if (left <= 0 || residentBytes(decoder.processId()) > memoryBytes) {
-            stop(decoder);
-            return std::nullopt;
-        }
-        // Waiting for output also feeds the decoder its input; it returns after each piece of
-        // output, at most a pipe's worth, so no more than that is ever held unread.
-        const int slice = int(std::min<qint64>(left, sliceMs));
-        if (!decoder.waitForReadyRead(slice))
-            decoder.waitForFinished(slice);
-        if (!receiver.feed(decoder.readAllStandardOutput())) {
-            stop(decoder);
-            return std::nullopt;
-        }
-    }
-    if (!receiver.feed(decoder.readAllStandardOutput()))
-        return std::nullopt;
-    if (decoder.exitStatus() != QProcess::NormalExit || decoder.exitCode() != 0)
-        return std::nullopt;
-    return receiver.picture();
+    Messages messages;
+    PictureError error = PictureError::None;
+    std::optional<QImage> image = runDecoder(decoder, data, maxPixels, messages, &error);
+    messages.log(!image);
+    if (why)
+        *why = error;
+    return image;
 }
 
 } // namespace toolkit

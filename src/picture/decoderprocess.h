@@ -4,6 +4,8 @@
 #include <QImage>
 #include <QString>
 
+#include "picture/pictureerror.h"
+
 #include <optional>
 
 namespace toolkit {
@@ -20,7 +22,9 @@ void setDecoderPath(const QString &path);
 // processor time, files and network, within maxPixels pixels. Nothing where the decoder
 // cannot be started, refuses the bytes, ends abnormally, overruns its limits or its time, or
 // sends back anything but one well-formed picture within the bound. Returns only once the
-// decoder has ended; the window handles no events meanwhile.
-std::optional<QImage> decodeInHelper(const QByteArray &data, qint64 maxPixels);
+// decoder has ended; the window handles no events meanwhile. Where there is no picture, why
+// (if given) receives the reason. The decoder's messages go to the picture logging category.
+std::optional<QImage> decodeInHelper(const QByteArray &data, qint64 maxPixels,
+                                     PictureError *why = nullptr);
 
 } // namespace toolkit

@@ -2,6 +2,7 @@
 
 #include "picture/decoderprocess.h"
 #include "picture/metafile/metafile.h"
+#include "picture/runlengthbmp.h"
 
 #include <QBuffer>
 #include <QByteArray>
@@ -42,8 +43,9 @@ quint32 be16(const QByteArray &data, qint64 pos)
 
 // The whole of a regular file. Anything else (a folder, a device, a pipe) is refused without
 // reading; opening never blocks, since a pipe with no writer would hold the window forever.
-std::optional<QByteArray> readRegularFile(const QString &path)
+std::optional<QByteArray> readRegularFile(const QString &path, PictureError &why)
 {
+    why = PictureError::Unreadable;
     if (path.isEmpty())
         return std::nullopt;
     const int fd =
@@ -56,12 +58,18 @@ std::optional<QByteArray> readRegularFile(const QString &path)
         return std::nullopt;
     }
     struct stat status = {};
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) ||
-        status.st_size > maxPictureFileBytes)
+    if (::fstat(fd, &status) != 0)
+        return std::nullopt;
+    why = PictureError::NotRegularFile;
+    if (!S_ISREG(status.st_mode))
+        return std::nullopt;
+    why = PictureError::TooLarge;
+    if (status.st_size > maxPictureFileBytes)
         return std::nullopt;
     QByteArray data = file.read(maxPictureFileBytes + 1);
     if (data.size() > maxPictureFileBytes)
         return std::nullopt;
+    why = PictureError::None;
     return data;
 }
 
@@ -96,53 +104,36 @@ Content contentOf(const QByteArray &data)
 }
 
 // Qt's decoders hand back what they could read of a file cut short, with the rest filled in;
-// these checks make sure the pixel data of the picture is there in full before decoding.
+// these checks make sure the pixel data of the picture is there in full before decoding, and
+// that the picture keeps within the pixel bound. Each gives the reason to refuse, or None.
 
-bool bmpComplete(const QByteArray &data, qint64 maxPixels)
+PictureError bmpCheck(const QByteArray &data, qint64 maxPixels)
 {
     if (data.size() < 26)
-        return false;
+        return PictureError::Truncated;
     const qint64 offset = le32(data, 10);
     const quint32 headerSize = le32(data, 14);
     if (headerSize == 12) {
         const qint64 width = le16(data, 18);
         const qint64 height = le16(data, 20);
         if (width * height > maxPixels)
-            return false;
+            return PictureError::TooLarge;
         const qint64 rowBytes = (width * le16(data, 24) + 31) / 32 * 4;
-        return offset + rowBytes * height <= data.size();
+        return offset + rowBytes * height <= data.size() ? PictureError::None
+                                                         : PictureError::Truncated;
     }
     if (data.size() < 38)
-        return false;
+        return PictureError::Truncated;
+    // A negative height marks a picture stored from its top line down.
     const qint64 width = qint32(le32(data, 18));
     const qint64 height = std::abs(qint64(qint32(le32(data, 22))));
     const qint64 bitCount = le16(data, 28);
-    const quint32 compression = le32(data, 30);
-    if (width <= 0 || width * height > maxPixels)
-        return false;
-    if (compression == 1 || compression == 2) {
-        // Run-length data: follow the runs to the end-of-picture mark.
-        const bool fourBit = compression == 2;
-        qint64 pos = offset;
-        while (pos + 1 < data.size()) {
-            const unsigned count = byteAt(data, pos);
-            const unsigned value = byteAt(data, pos + 1);
-            pos += 2;
-            if (count > 0 || value == 0)
-                continue;
-            if (value == 1)
-                return true;
-            if (value == 2) {
-                pos += 2;
-                continue;
-            }
-            const qint64 bytes = fourBit ? (value + 1) / 2 : value;
-            pos += (bytes + 1) / 2 * 2;
-        }
-        return false;
-    }
+    if (width <= 0)
+        return PictureError::Truncated;
+    if (width * height > maxPixels)
+        return PictureError::TooLarge;
     const qint64 rowBytes = (width * bitCount + 31) / 32 * 4;
-    return offset + rowBytes * height <= data.size();
+    return offset + rowBytes * height <= data.size() ? PictureError::None : PictureError::Truncated;
 }
 
 // Skips a run of GIF sub-blocks; the position after its terminator, or nothing.
@@ -158,10 +149,10 @@ std::optional<qint64> skipSubBlocks(const QByteArray &data, qint64 pos)
 }
 
 // The first frame's data must be there to its end, and the frame must fit the pixel bound.
-bool gifFirstFrameComplete(const QByteArray &data, qint64 maxPixels)
+PictureError gifCheck(const QByteArray &data, qint64 maxPixels)
 {
     if (data.size() < 13)
-        return false;
+        return PictureError::Truncated;
     const qint64 screenWidth = le16(data, 6);
     const qint64 screenHeight = le16(data, 8);
     const unsigned packed = byteAt(data, 10);
@@ -171,23 +162,23 @@ bool gifFirstFrameComplete(const QByteArray &data, qint64 maxPixels)
         if (block == 0x21) {
             const std::optional<qint64> next = skipSubBlocks(data, pos + 2);
             if (!next)
-                return false;
+                return PictureError::Truncated;
             pos = *next;
         } else if (block == 0x2C) {
             if (pos + 10 > data.size())
-                return false;
+                return PictureError::Truncated;
             const qint64 right = le16(data, pos + 1) + le16(data, pos + 5);
             const qint64 bottom = le16(data, pos + 3) + le16(data, pos + 7);
             if (std::max(right, screenWidth) * std::max(bottom, screenHeight) > maxPixels)
-                return false;
+                return PictureError::TooLarge;
             const unsigned local = byteAt(data, pos + 9);
             pos += 10 + ((local & 0x80) ? 3 * (2 << (local & 7)) : 0) + 1;
-            return skipSubBlocks(data, pos).has_value();
+            return skipSubBlocks(data, pos) ? PictureError::None : PictureError::Truncated;
         } else {
-            return false;
+            return PictureError::Truncated;
         }
     }
-    return false;
+    return PictureError::Truncated;
 }
 
 quint32 be32(const QByteArray &data, qint64 pos)
@@ -198,19 +189,19 @@ quint32 be32(const QByteArray &data, qint64 pos)
 // Every image of an icon lies inside the file and declares a size within the bound, in its
 // own header (a PNG's IHDR or a bitmap's info header, whose height counts the mask too), not
 // only in the directory, which cannot say more than 256 x 256.
-bool iconWithinBound(const QByteArray &data, qint64 maxPixels)
+PictureError iconCheck(const QByteArray &data, qint64 maxPixels)
 {
     if (data.size() < 6)
-        return false;
+        return PictureError::Truncated;
     const qint64 count = le16(data, 4);
     if (count == 0 || 6 + count * 16 > data.size())
-        return false;
+        return PictureError::Truncated;
     for (qint64 i = 0; i < count; ++i) {
         const qint64 entry = 6 + i * 16;
         const qint64 bytes = le32(data, entry + 8);
         const qint64 at = le32(data, entry + 12);
         if (at + bytes > data.size() || bytes < 24)
-            return false;
+            return PictureError::Truncated;
         qint64 width = 0;
         qint64 height = 0;
         if (startsWith(data.mid(at, 8), "\x89PNG\r\n\x1A\n", 8)) {
@@ -220,10 +211,12 @@ bool iconWithinBound(const QByteArray &data, qint64 maxPixels)
             width = qint32(le32(data, at + 4));
             height = std::abs(qint64(qint32(le32(data, at + 8)))) / 2;
         }
-        if (width <= 0 || height < 0 || width * height > maxPixels)
-            return false;
+        if (width <= 0 || height < 0)
+            return PictureError::Truncated;
+        if (width * height > maxPixels)
+            return PictureError::TooLarge;
     }
-    return true;
+    return PictureError::None;
 }
 
 // The metafile decoder draws as much of a file as there is; a file shorter than its header
@@ -241,34 +234,42 @@ bool metafileComplete(const QByteArray &data)
     return qint64(le32(data, header + 6)) * 2 <= data.size();
 }
 
-// Follows the segments and the entropy-coded scans to the end-of-image marker.
-// Every frame header on the way must keep within the pixel bound.
-bool jpegComplete(const QByteArray &data, qint64 maxPixels)
+// Follows the segments and the entropy-coded scans to the end-of-image marker; a file that
+// ends before it has been cut short. Stray bytes between segments are passed over, as the
+// decoder passes over them with a warning. Every frame header on the way must keep within the
+// pixel bound.
+PictureError jpegCheck(const QByteArray &data, qint64 maxPixels)
 {
     qint64 pos = 2;
     const qint64 size = data.size();
     while (pos + 1 < size) {
-        if (byteAt(data, pos) != 0xFF)
-            return false;
+        if (byteAt(data, pos) != 0xFF) {
+            ++pos;
+            continue;
+        }
         const unsigned marker = byteAt(data, pos + 1);
-        if (marker == 0xFF) {
+        if (marker == 0xFF || marker == 0x00) {
             ++pos;
             continue;
         }
         pos += 2;
         if (marker == 0xD9)
-            return true;
+            return PictureError::None;
         if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7))
             continue;
         if (pos + 1 >= size)
-            return false;
+            return PictureError::Truncated;
+        const qint64 length = be16(data, pos);
+        if (length < 2)
+            return PictureError::Truncated;
         // Start of frame, of any kind: precision, then height and width.
         const bool frame =
             marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
-        if (frame &&
-            (pos + 7 > size || qint64(be16(data, pos + 3)) * be16(data, pos + 5) > maxPixels))
-            return false;
-        pos += be16(data, pos);
+        if (frame && pos + 7 > size)
+            return PictureError::Truncated;
+        if (frame && qint64(be16(data, pos + 3)) * be16(data, pos + 5) > maxPixels)
+            return PictureError::TooLarge;
+        pos += length;
         if (marker != 0xDA)
             continue;
         // Scan data: a 0xFF in it is followed by a stuffed zero or a restart marker.
@@ -281,7 +282,7 @@ bool jpegComplete(const QByteArray &data, qint64 maxPixels)
             ++pos;
         }
     }
-    return false;
+    return PictureError::Truncated;
 }
 
 // A decoder for the data, with the pixel bound also applied to what the decoder allocates.
@@ -293,12 +294,23 @@ void prepare(QImageReader &reader, qint64 maxPixels)
     reader.setAllocationLimit(int(std::max<qint64>(1, (maxPixels * 4 + 1024 * 1024 - 1) >> 20)));
 }
 
+// The size a reader announces; a BMP stored from its top line down gives a negative height.
 bool withinBound(const QSize &size, qint64 maxPixels)
 {
-    return size.isValid() && qint64(size.width()) * size.height() <= maxPixels;
+    const qint64 width = std::abs(qint64(size.width()));
+    const qint64 height = std::abs(qint64(size.height()));
+    return width > 0 && height > 0 && width * height <= maxPixels;
 }
 
-std::optional<QImage> decodeRaster(const QByteArray &data, const char *format, qint64 maxPixels)
+std::optional<QImage> refuse(PictureError *why, PictureError error)
+{
+    if (why)
+        *why = error;
+    return std::nullopt;
+}
+
+std::optional<QImage> decodeRaster(const QByteArray &data, const char *format, qint64 maxPixels,
+                                   PictureError *why)
 {
     QBuffer buffer;
     buffer.setData(data);
@@ -306,15 +318,16 @@ std::optional<QImage> decodeRaster(const QByteArray &data, const char *format, q
     QImageReader reader(&buffer, format);
     prepare(reader, maxPixels);
     if (!withinBound(reader.size(), maxPixels))
-        return std::nullopt;
+        return refuse(why,
+                      reader.size().isEmpty() ? PictureError::Truncated : PictureError::TooLarge);
     QImage image = reader.read();
     if (image.isNull())
-        return std::nullopt;
+        return refuse(why, PictureError::Truncated);
     return image;
 }
 
 // The icon's 32 x 32 image where it has one, else its largest.
-std::optional<QImage> decodeIcon(const QByteArray &data, qint64 maxPixels)
+std::optional<QImage> decodeIcon(const QByteArray &data, qint64 maxPixels, PictureError *why)
 {
     QBuffer buffer;
     buffer.setData(data);
@@ -325,10 +338,10 @@ std::optional<QImage> decodeIcon(const QByteArray &data, qint64 maxPixels)
     qint64 chosenArea = 0;
     for (int i = 0; i < reader.imageCount(); ++i) {
         if (!reader.jumpToImage(i))
-            return std::nullopt;
+            return refuse(why, PictureError::Truncated);
         const QSize size = reader.size();
         if (!withinBound(size, maxPixels))
-            return std::nullopt;
+            return refuse(why, PictureError::TooLarge);
         if (size == QSize(32, 32)) {
             chosen = i;
             break;
@@ -340,54 +353,73 @@ std::optional<QImage> decodeIcon(const QByteArray &data, qint64 maxPixels)
         }
     }
     if (chosen < 0 || !reader.jumpToImage(chosen))
-        return std::nullopt;
+        return refuse(why, PictureError::Truncated);
     QImage image = reader.read();
     if (image.isNull())
-        return std::nullopt;
+        return refuse(why, PictureError::Truncated);
     return image;
+}
+
+// Runs the check of a format, then its decoder.
+template <typename Decode>
+std::optional<QImage> checked(PictureError check, PictureError *why, Decode decode)
+{
+    if (check != PictureError::None)
+        return refuse(why, check);
+    return decode();
 }
 
 } // namespace
 
-std::optional<QImage> decodePicture(const QByteArray &data, qint64 maxPixels)
+std::optional<QImage> decodePicture(const QByteArray &data, qint64 maxPixels, PictureError *why)
 {
+    if (why)
+        *why = PictureError::None;
     // The content, never the file's name, decides how it is read.
     switch (contentOf(data)) {
     case Content::Bmp:
-        if (bmpComplete(data, maxPixels))
-            return decodeRaster(data, "bmp", maxPixels);
-        break;
+        // Qt's reader leaves the pixels that run-length data skips uninitialised.
+        if (isRunLengthBmp(data))
+            return decodeRunLengthBmp(data, maxPixels, why);
+        return checked(bmpCheck(data, maxPixels), why,
+                       [&] { return decodeRaster(data, "bmp", maxPixels, why); });
     case Content::Gif:
-        if (gifFirstFrameComplete(data, maxPixels))
-            return decodeRaster(data, "gif", maxPixels);
-        break;
+        return checked(gifCheck(data, maxPixels), why,
+                       [&] { return decodeRaster(data, "gif", maxPixels, why); });
     case Content::Jpeg:
-        if (jpegComplete(data, maxPixels))
-            return decodeRaster(data, "jpeg", maxPixels);
-        break;
+        return checked(jpegCheck(data, maxPixels), why,
+                       [&] { return decodeRaster(data, "jpeg", maxPixels, why); });
     case Content::Icon:
-        if (iconWithinBound(data, maxPixels))
-            return decodeIcon(data, maxPixels);
-        break;
+        return checked(iconCheck(data, maxPixels), why,
+                       [&] { return decodeIcon(data, maxPixels, why); });
     case Content::Metafile:
         // Metafiles are drawn by their own decoder, within the same pixel bound.
-        if (metafileComplete(data))
-            return decodeMetafile(data, maxPixels);
-        break;
+        return checked(metafileComplete(data) ? PictureError::None : PictureError::Truncated, why,
+                       [&]() -> std::optional<QImage> {
+                           std::optional<QImage> image = decodeMetafile(data, maxPixels);
+                           if (!image)
+                               return refuse(why, PictureError::Truncated);
+                           return image;
+                       });
     case Content::Unknown:
         break;
     }
-    return std::nullopt;
+    return refuse(why, PictureError::UnknownFormat);
 }
 
-std::optional<Picture> LoadPicture(const QString &path)
+std::optional<Picture> LoadPicture(const QString &path, PictureError *why)
 {
-    const std::optional<QByteArray> data = readRegularFile(path);
-    if (!data)
+    PictureError error = PictureError::None;
+    std::optional<QImage> image;
+    if (const std::optional<QByteArray> data = readRegularFile(path, error))
+        image = decodeInHelper(*data, maxPicturePixels, &error);
+    if (why)
+        *why = error;
+    if (!image) {
+        qCWarning(lcPicture, "Refused %s as a picture: %s", qUtf8Printable(path),
+                  pictureErrorName(error));
         return std::nullopt;
-    std::optional<QImage> image = decodeInHelper(*data, maxPicturePixels);
-    if (!image)
-        return std::nullopt;
+    }
     return Picture(std::move(*image));
 }
 

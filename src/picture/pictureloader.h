@@ -1,6 +1,7 @@
 #pragma once
 
 #include "toolkit/picture.h"
+#include "picture/pictureerror.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -25,15 +26,16 @@ inline constexpr qint64 maxPictureFileBytes = qint64(64) * 1024 * 1024;
 // maxPicturePixels or maxPictureFileBytes, or is no regular file at all (a folder, a device, a
 // pipe are never read). The bytes are decoded in a separate decoder process
 // (decoderprocess.h), so a decoder that crashes, hangs or runs out of memory costs only the
-// picture.
-std::optional<Picture> LoadPicture(const QString &path);
+// picture. Where there is no picture, why (if given) receives the reason.
+std::optional<Picture> LoadPicture(const QString &path, PictureError *why = nullptr);
 
 // The empty picture.
 Picture LoadPicture();
 
 // The picture held in a file's bytes, read as LoadPicture reads a file's content, refused
 // where it would exceed maxPixels pixels: the one place where untrusted bytes are decoded,
-// called in the decoder process.
-std::optional<QImage> decodePicture(const QByteArray &data, qint64 maxPixels);
+// called in the decoder process. Where there is no picture, why (if given) receives the reason.
+std::optional<QImage> decodePicture(const QByteArray &data, qint64 maxPixels,
+                                    PictureError *why = nullptr);
 
 } // namespace toolkit

@@ -13,7 +13,8 @@ std::optional<int> charCode(const QKeyEvent &event)
     case Qt::Key_Enter:
         return 13;
     case Qt::Key_Backspace:
-        return 8;
+        // Ctrl+Backspace types the delete character, not a second backspace.
+        return (mods & Qt::ControlModifier) ? 127 : 8;
     case Qt::Key_Escape:
         return 27;
     default:

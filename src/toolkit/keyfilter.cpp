@@ -3,29 +3,133 @@
 #include "toolkit/charcode.h"
 #include "toolkit/textbox.h"
 
+#include <QCoreApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 
 namespace toolkit {
+
+namespace {
+
+constexpr int backspaceCode = 8;
+
+bool isPrintable(int code)
+{
+    return code >= 0x20 && code != 0x7f && code <= 0x10ffff && !(code >= 0xd800 && code <= 0xdfff);
+}
+
+QString characterOf(int code)
+{
+    const char32_t c = static_cast<char32_t>(code);
+    return QString::fromUcs4(&c, 1);
+}
+
+bool hasCommandModifier(const QKeyEvent &event)
+{
+    return event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+}
+
+// A key that the line edit itself turns into exactly this character or a backspace.
+bool typesPlainly(const QKeyEvent &event, int code)
+{
+    if (hasCommandModifier(event))
+        return false;
+    if (code == backspaceCode)
+        return event.key() == Qt::Key_Backspace;
+    return event.text() == characterOf(code);
+}
+
+} // namespace
 
 KeyFilter::KeyFilter(TextBox *box) : QObject(box), m_box(box) { box->installEventFilter(this); }
 
 bool KeyFilter::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched != m_box || event->type() != QEvent::KeyPress)
+    if (watched != m_box || m_resending)
         return false;
-    auto *key = static_cast<QKeyEvent *>(event);
-    const std::optional<int> typed = charCode(*key);
-    if (!typed)
-        return false;
+    if (event->type() == QEvent::KeyPress)
+        return filterKey(*static_cast<QKeyEvent *>(event));
+    if (event->type() == QEvent::InputMethod)
+        filterInputMethod(*static_cast<QInputMethodEvent *>(event));
+    return false;
+}
+
+bool KeyFilter::filterKey(const QKeyEvent &event)
+{
+    const std::optional<int> typed = charCode(event);
+    if (!typed) {
+        // Alt+letter or Ctrl with a keypad key carry the key's character, yet type none; the
+        // line edit would insert it. Keys without a character (arrows, Delete) edit as usual.
+        return !event.text().isEmpty() && isPrintable(event.text().at(0).unicode());
+    }
     int code = *typed;
     emit m_box->keyPress(code);
-    if (code == *typed)
+    if (code == 0)
+        return true;
+    if (code == *typed && typesPlainly(event, code))
         return false;
-    if (code == 8)
+    if (m_box->isReadOnly())
+        return isPrintable(code) || code == backspaceCode || code != *typed;
+    // Ctrl+H is a backspace, and a replaced code types its replacement.
+    if (code == backspaceCode) {
         m_box->backspace();
-    else if (code >= 0x20)
-        m_box->insert(QString(QChar(static_cast<char16_t>(code))));
-    return true;
+        return true;
+    }
+    if (isPrintable(code)) {
+        m_box->insert(characterOf(code));
+        return true;
+    }
+    // Control codes left as they came keep their editing meaning (Enter, Ctrl+A, Ctrl+Z).
+    return code != *typed;
+}
+
+// The commit string goes through the filter character by character. Starting a composition
+// over a selection would delete the selected text before the filter has seen anything, so the
+// selection is set aside while the composition lasts; a commit that keeps characters replaces
+// it, as typing would, and one that keeps none leaves it as it was.
+void KeyFilter::filterInputMethod(QInputMethodEvent &event)
+{
+    const bool composing = !event.preeditString().isEmpty();
+    QString kept;
+    int backspaces = 0;
+    const QList<uint> commit = event.commitString().toUcs4();
+    for (const uint character : commit) {
+        int code = static_cast<int>(character);
+        emit m_box->keyPress(code);
+        if (code == backspaceCode) {
+            if (kept.isEmpty())
+                ++backspaces;
+            else
+                kept.chop(kept.back().isLowSurrogate() && kept.size() > 1 ? 2 : 1);
+        } else if (isPrintable(code)) {
+            kept += characterOf(code);
+        }
+    }
+    if (m_held && (!composing || !kept.isEmpty()))
+        endComposition();
+    if (composing && kept.isEmpty() && !m_held && m_box->hasSelectedText()) {
+        m_held = HeldSelection{m_box->selectionStart(), m_box->selectionLength(), m_box->text()};
+        m_box->setCursorPosition(m_held->start);
+    }
+    if (!m_box->isReadOnly()) {
+        for (; backspaces > 0; --backspaces)
+            m_box->backspace();
+    }
+    if (!commit.isEmpty())
+        event.setCommitString(kept, event.replacementStart(), event.replacementLength());
+}
+
+// Takes the unfinished composition away and gives the held selection back, if the text is
+// still the one it was taken from.
+void KeyFilter::endComposition()
+{
+    QInputMethodEvent clear;
+    m_resending = true;
+    QCoreApplication::sendEvent(m_box, &clear);
+    m_resending = false;
+    if (m_box->text() == m_held->text)
+        m_box->setSelection(m_held->start, m_held->length);
+    m_held.reset();
 }
 
 } // namespace toolkit

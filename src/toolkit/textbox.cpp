@@ -5,10 +5,14 @@
 #include <QFocusEvent>
 #include <QMouseEvent>
 
+#include <limits>
+
 namespace toolkit {
 
 TextBox::TextBox(QWidget *parent) : QLineEdit(parent)
 {
+    // A text box takes text of any length; the line edit's default would cut a paste short.
+    setMaxLength(std::numeric_limits<int>::max());
     new KeyFilter(this);
     connect(this, &QLineEdit::textChanged, this, &TextBox::change);
 }
@@ -25,11 +29,32 @@ int TextBox::selLength() const { return hasSelectedText() ? selectionLength() : 
 void TextBox::setSelStart(int start) { setCursorPosition(start); }
 void TextBox::setSelLength(int length) { setSelection(selStart(), length); }
 
+namespace {
+
+// The focus leaves for the box's own context menu or another window, and comes back from there.
+bool isPassing(Qt::FocusReason reason)
+{
+    return reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason;
+}
+
+} // namespace
+
+// Got-focus means the focus came from another control; it does not come back from the box's
+// own context menu or from a re-activation of the window, where the focus never left the box.
 void TextBox::focusInEvent(QFocusEvent *event)
 {
+    const bool returning = m_focusAway && isPassing(event->reason());
+    m_focusAway = false;
     m_focusedByThisPress = event->reason() == Qt::MouseFocusReason;
     QLineEdit::focusInEvent(event);
-    emit gotFocus();
+    if (!returning)
+        emit gotFocus();
+}
+
+void TextBox::focusOutEvent(QFocusEvent *event)
+{
+    m_focusAway = isPassing(event->reason());
+    QLineEdit::focusOutEvent(event);
 }
 
 // A click that brings the focus keeps the selection that the got-focus handler made, as in the

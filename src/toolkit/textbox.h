@@ -6,8 +6,10 @@ namespace toolkit {
 
 // A single-line text box whose change event is raised for every change of its text,
 // synchronously and nested inside a program write, and never for a write of the same text.
-// Typed characters pass a key filter first: keyPress receives the character code and may set
-// it to 0 (the key is swallowed) or to another code (that character is typed instead).
+// Its text has no length limit. Every character that would be typed into it, by a key or by an
+// input method, passes a key filter first: keyPress receives the character code and may set it
+// to 0 (the character is swallowed) or to another code (that character is typed instead).
+// Pasted and dropped text is not filtered.
 class TextBox : public QLineEdit
 {
     Q_OBJECT
@@ -29,12 +31,14 @@ signals:
 
 protected:
     void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
     bool m_focusedByThisPress = false;
     bool m_keepSelectionOnPress = false;
+    bool m_focusAway = false;
 };
 
 } // namespace toolkit

@@ -88,6 +88,8 @@ private slots:
     void openAndClose_data();
     void openAndClose();
     void mainWindowTakesNoInputMeanwhile();
+    void closesOnlyByOk_data();
+    void closesOnlyByOk();
 
 private:
     // Opens the about window with open, runs whileOpen inside its modal loop once it is active,
@@ -280,6 +282,48 @@ void TestAbout::mainWindowTakesNoInputMeanwhile()
     // Afterwards the main window reacts again.
     clickCheck1();
     QCOMPARE(m_form->Check1->checkState(), Qt::Checked);
+}
+
+void TestAbout::closesOnlyByOk_data()
+{
+    QTest::addColumn<int>("tabs");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    QTest::addColumn<bool>("closes");
+    const Qt::KeyboardModifiers none;
+    const Qt::KeyboardModifiers keypad(Qt::KeypadModifier);
+    QTest::newRow("Enter on OK") << 0 << int(Qt::Key_Return) << none << true;
+    QTest::newRow("keypad Enter on OK") << 0 << int(Qt::Key_Enter) << keypad << true;
+    QTest::newRow("Space on OK") << 0 << int(Qt::Key_Space) << none << true;
+    QTest::newRow("Esc on OK") << 0 << int(Qt::Key_Escape) << none << false;
+    QTest::newRow("Enter in the home-page box") << 1 << int(Qt::Key_Return) << none << false;
+    QTest::newRow("Esc in the home-page box") << 1 << int(Qt::Key_Escape) << none << false;
+    QTest::newRow("keypad Enter in the e-mail box") << 2 << int(Qt::Key_Enter) << keypad << false;
+    QTest::newRow("Space in the e-mail box") << 2 << int(Qt::Key_Space) << none << false;
+}
+
+// Keys go through the window system to whichever control real Tabs left the focus on.
+void TestAbout::closesOnlyByOk()
+{
+    QFETCH(int, tabs);
+    QFETCH(int, key);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    QFETCH(bool, closes);
+    bool closedByKey = false;
+    QString focus;
+    const Snapshot shot = runOpening([this] { openFromMenu(); },
+                                     [&](frmAbout &about) {
+                                         QWindow *window = about.windowHandle();
+                                         for (int i = 0; i < tabs; ++i)
+                                             QTest::keyClick(window, Qt::Key_Tab);
+                                         focus = QApplication::focusWidget()->objectName();
+                                         QTest::keyClick(window, Qt::Key(key), modifiers);
+                                         closedByKey = !about.isVisible();
+                                     });
+    QVERIFY(shot.opened);
+    QCOMPARE(focus, QStringList({"Command1", "Text1", "Text2"}).at(tabs));
+    QCOMPARE(closedByKey, closes);
+    QCOMPARE(QApplication::activeModalWidget(), nullptr);
 }
 
 QTEST_MAIN(TestAbout)

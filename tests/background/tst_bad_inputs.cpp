@@ -4,6 +4,7 @@
 #include "app/form1.h"
 #include "background/clscomdlg.h"
 #include "helpers/standins.h"
+#include "support/image_bytes.h"
 #include "support/loadedform.h"
 #include "support/metafile_fixtures.h"
 #include "support/resident_memory.h"
@@ -13,7 +14,6 @@
 #include "toolkit/label.h"
 #include "toolkit/picturebox.h"
 #include "toolkit/textbox.h"
-#include "support/image_bytes.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -42,7 +42,6 @@ enum class Choice {
     Vanishing,  // the file is deleted after the dialog has closed, before the load
     Unreadable, // the file has no read permission, even for an administrator
 };
-
 
 QImage sample(const QColor &colour)
 {
@@ -135,9 +134,10 @@ private:
     QTimer m_timer;
 };
 
-QString failureText(const QString &path)
+QString failureText(const QString &path, toolkit::PictureError reason)
 {
-    return QStringLiteral("「%1」を画像として読み込めませんでした。").arg(path);
+    return QStringLiteral("「%1」を画像として読み込めませんでした。\n%2")
+        .arg(path, toolkit::pictureErrorText(reason));
 }
 
 } // namespace
@@ -185,29 +185,30 @@ private slots:
 
     void badInputLosesNothing_data()
     {
+        using toolkit::PictureError;
         QTest::addColumn<QString>("path");
         QTest::addColumn<int>("choice");
         QTest::addColumn<QString>("decoder");
-        QTest::addColumn<bool>("loads");
-        const auto failing = [](const char *name, const QString &path,
+        QTest::addColumn<PictureError>("reason");
+        const auto failing = [](const char *name, const QString &path, PictureError reason,
                                 Choice choice = Choice::Plain) {
-            QTest::newRow(name) << path << int(choice) << QString() << false;
+            QTest::newRow(name) << path << int(choice) << QString() << reason;
         };
 
         const QString fifo = m_dir.filePath(QStringLiteral("pipe.bmp"));
         QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-        failing("fifo", fifo);
-        failing("/dev/zero", QStringLiteral("/dev/zero"));
+        failing("fifo", fifo, PictureError::NotRegularFile);
+        failing("/dev/zero", QStringLiteral("/dev/zero"), PictureError::NotRegularFile);
         const QString folder = m_dir.filePath(QStringLiteral("folder.jpg"));
         QVERIFY(QDir().mkpath(folder));
-        failing("folder", folder);
+        failing("folder", folder, PictureError::NotRegularFile);
         const QString locked = write(QStringLiteral("locked.bmp"), encoded(sample(Qt::red), "bmp"));
         QVERIFY(QFile::setPermissions(locked, {}));
-        failing("unreadable file", locked, Choice::Unreadable);
+        failing("unreadable file", locked, PictureError::Unreadable, Choice::Unreadable);
         failing("file gone before the load",
                 write(QStringLiteral("gone.bmp"), encoded(sample(Qt::red), "bmp")),
-                Choice::Vanishing);
-        failing("0-byte file", write(QStringLiteral("empty.bmp"), {}));
+                PictureError::Unreadable, Choice::Vanishing);
+        failing("0-byte file", write(QStringLiteral("empty.bmp"), {}), PictureError::UnknownFormat);
 
         const QImage image = sample(Qt::red);
         const QList<std::pair<const char *, QByteArray>> wholes{
@@ -218,50 +219,65 @@ private slots:
         };
         for (const auto &[format, whole] : wholes) {
             const QString name = QStringLiteral("cut %1").arg(QLatin1String(format));
-            QTest::addRow("truncated %s", format) << write(name, whole.left(whole.size() / 2))
-                                                  << int(Choice::Plain) << QString() << false;
+            QTest::addRow("truncated %s", format)
+                << write(name, whole.left(whole.size() / 2)) << int(Choice::Plain) << QString()
+                << PictureError::Truncated;
         }
 
         // Headers that declare 100,000 x 100,000 pixels, or as near as the format can say.
         const QByteArray bmp = encoded(image, "bmp");
         failing("bmp 100000 x 100000",
-                write(QStringLiteral("huge.bmp"), withLe32(withLe32(bmp, 18, 100000), 22, 100000)));
+                write(QStringLiteral("huge.bmp"), withLe32(withLe32(bmp, 18, 100000), 22, 100000)),
+                PictureError::TooLarge);
         QByteArray gif = withLe16(withLe16(sampleGif(), 6, 65535), 8, 65535);
         const qsizetype frame = gif.indexOf('\x2c');
         gif = withLe16(withLe16(gif, frame + 5, 65535), frame + 7, 65535);
-        failing("gif 65535 x 65535, its largest", write(QStringLiteral("huge.gif"), gif));
+        failing("gif 65535 x 65535, its largest", write(QStringLiteral("huge.gif"), gif),
+                PictureError::TooLarge);
         const QByteArray jpeg = encoded(image, "jpeg");
         const qsizetype sof = jpeg.indexOf(QByteArray("\xFF\xC0", 2));
         QVERIFY(sof > 0);
         failing("jpeg 65535 x 65535, its largest",
                 write(QStringLiteral("huge.jpg"),
-                      withBe16(withBe16(jpeg, sof + 5, 65535), sof + 7, 65535)));
+                      withBe16(withBe16(jpeg, sof + 5, 65535), sof + 7, 65535)),
+                PictureError::TooLarge);
         const QByteArray ico = encoded(image, "ico");
         const qint32 dib = qFromLittleEndian<qint32>(ico.constData() + 18);
         failing("ico bitmap 100000 x 100000",
                 write(QStringLiteral("huge.ico"),
-                      withLe32(withLe32(ico, dib + 4, 100000), dib + 8, 200000)));
+                      withLe32(withLe32(ico, dib + 4, 100000), dib + 8, 200000)),
+                PictureError::TooLarge);
         failing("ico png 100000 x 100000",
-                write(QStringLiteral("hugepng.ico"), pngIcon(100000, 100000)));
+                write(QStringLiteral("hugepng.ico"), pngIcon(100000, 100000)),
+                PictureError::TooLarge);
 
         // Metafile frames: EMF in hundredths of a millimetre, placeable WMF in its own units.
         const QByteArray emf = fixtures::emf();
         failing("emf frame enormous",
                 write(QStringLiteral("huge.emf"),
-                      withLe32(withLe32(emf, 32, 2147483647), 36, 2147483647)));
+                      withLe32(withLe32(emf, 32, 2147483647), 36, 2147483647)),
+                PictureError::Truncated);
         failing("emf frame negative",
-                write(QStringLiteral("negative.emf"), withLe32(emf, 32, -1000000)));
+                write(QStringLiteral("negative.emf"), withLe32(emf, 32, -1000000)),
+                PictureError::Truncated);
         const QByteArray wmf = fixtures::placeableWmf();
         failing("wmf frame enormous",
-                write(QStringLiteral("huge.wmf"), withLe16(withLe16(wmf, 10, 32767), 14, 1)));
+                write(QStringLiteral("huge.wmf"), withLe16(withLe16(wmf, 10, 32767), 14, 1)),
+                PictureError::Truncated);
         failing("wmf frame negative",
-                write(QStringLiteral("negative.wmf"), withLe16(wmf, 10, quint16(-30000))));
+                write(QStringLiteral("negative.wmf"), withLe16(wmf, 10, quint16(-30000))),
+                PictureError::Truncated);
 
         // Decoders that crash, hang or take memory without end, given a good picture.
         const QString good = write(QStringLiteral("good.bmp"), encoded(image, "bmp"));
-        for (const char *standInName : {"abort_helper", "spin_helper", "alloc_helper"}) {
+        const QList<std::pair<const char *, PictureError>> standIns{
+            {"abort_helper", PictureError::DecoderCrashed},
+            {"spin_helper", PictureError::TimedOut},
+            {"alloc_helper", PictureError::OverMemory},
+        };
+        for (const auto &[standInName, reason] : standIns) {
             QTest::addRow("decoder %s", standInName)
-                << good << int(Choice::Plain) << standIn(standInName) << false;
+                << good << int(Choice::Plain) << standIn(standInName) << reason;
         }
 
         // Blanks and Japanese characters in a path of more than 255 bytes load as any other.
@@ -271,14 +287,15 @@ private slots:
                   encoded(image, "bmp"));
         QVERIFY(QFile::encodeName(longPath).size() > 255);
         QTest::newRow("long path with blanks and Japanese")
-            << longPath << int(Choice::Plain) << QString() << true;
+            << longPath << int(Choice::Plain) << QString() << PictureError::None;
     }
     void badInputLosesNothing()
     {
         QFETCH(QString, path);
         QFETCH(int, choice);
         QFETCH(QString, decoder);
-        QFETCH(bool, loads);
+        QFETCH(toolkit::PictureError, reason);
+        const bool loads = reason == toolkit::PictureError::None;
         QVERIFY(!path.isEmpty());
         LoadedForm form;
         load(*form, m_tilePath, Choice::Plain);
@@ -297,7 +314,7 @@ private slots:
             QVERIFY(closer.texts.isEmpty());
             QCOMPARE(form->Picture2->picture().image().size(), sample(Qt::red).size());
         } else {
-            QCOMPARE(closer.texts, QStringList{failureText(path)});
+            QCOMPARE(closer.texts, QStringList{failureText(path, reason)});
             QCOMPARE(form->Picture2->picture().image(), held);
             QCOMPARE(canvas(*form), before);
         }

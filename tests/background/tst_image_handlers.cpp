@@ -1,10 +1,12 @@
 #include "app/form1.h"
 #include "background/clscomdlg.h"
+#include "support/image_bytes.h"
 #include "support/loadedform.h"
+#include "support/picture_faults.h"
 #include "fonts/fonts.h"
 #include "toolkit/picturebox.h"
+#include "picture/pictureerror.h"
 #include "toolkit/textbox.h"
-#include "support/image_bytes.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -65,7 +67,6 @@ QImage tiled(QSize size)
     }
     return image;
 }
-
 
 // Accepts every message box that comes up and keeps what it said.
 class MessageBoxCloser : public QObject
@@ -190,40 +191,55 @@ private slots:
         QCOMPARE(form.Frame1->isEnabled(), !imageFirst);
     }
 
-    // A file that is no readable picture changes nothing and is named in a warning.
+    // A file that is no readable picture changes nothing and is named in a warning that
+    // says why on its second line.
     void failedLoadChangesNothing_data()
     {
+        using toolkit::PictureError;
         QTest::addColumn<QString>("path");
         QTest::addColumn<bool>("imageFirst");
-        QList<std::pair<const char *, QString>> files;
-        files.append({"text", write(QStringLiteral("notes.bmp"), "これは画像ではありません")});
+        QTest::addColumn<PictureError>("reason");
+        struct File
+        {
+            const char *name;
+            QString path;
+            PictureError reason;
+        };
+        QList<File> files;
+        files.append({"text", write(QStringLiteral("notes.bmp"), "これは画像ではありません"),
+                      PictureError::UnknownFormat});
         const QImage image = tileImage();
         for (const char *format : {"bmp", "jpeg", "ico"}) {
             const QByteArray whole = encoded(image, format);
-            files.append({format, write(QStringLiteral("cut.") + QLatin1String(format),
-                                        whole.left(whole.size() / 2))});
+            files.append({format,
+                          write(QStringLiteral("cut.") + QLatin1String(format),
+                                whole.left(whole.size() / 2)),
+                          PictureError::Truncated});
         }
         // A GIF cut off inside its picture data.
         const QByteArray gif = QByteArray::fromHex(
             "47494638396108000600f10000ff00000000ff00ff00ffffff2c000000000800060000021c040830");
-        files.append({"gif", write(QStringLiteral("cut.gif"), gif)});
+        files.append({"gif", write(QStringLiteral("cut.gif"), gif), PictureError::Truncated});
         const QString fifo = m_dir.filePath(QStringLiteral("pipe.jpg"));
         if (!QFile::exists(fifo))
             QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-        files.append({"pipe", fifo});
-        files.append({"device", QStringLiteral("/dev/zero")});
+        files.append({"pipe", fifo, PictureError::NotRegularFile});
+        files.append({"device", QStringLiteral("/dev/zero"), PictureError::NotRegularFile});
         const QString folder = m_dir.filePath(QStringLiteral("folder.bmp"));
         QVERIFY(QDir().mkpath(folder));
-        files.append({"folder", folder});
-        for (const auto &[name, path] : files) {
-            QTest::addRow("%s, no image", name) << path << false;
-            QTest::addRow("%s, image in use", name) << path << true;
+        files.append({"folder", folder, PictureError::NotRegularFile});
+        files.append(
+            {"missing", m_dir.filePath(QStringLiteral("gone.bmp")), PictureError::Unreadable});
+        for (const File &file : files) {
+            QTest::addRow("%s, no image", file.name) << file.path << false << file.reason;
+            QTest::addRow("%s, image in use", file.name) << file.path << true << file.reason;
         }
     }
     void failedLoadChangesNothing()
     {
         QFETCH(QString, path);
         QFETCH(bool, imageFirst);
+        QFETCH(toolkit::PictureError, reason);
         QVERIFY(!path.isEmpty());
         Form1 &form = **m_form;
         if (imageFirst)
@@ -236,12 +252,32 @@ private slots:
         load(path);
         QCOMPARE(form.Dlg->FileName, path);
         QCOMPARE(closer.texts,
-                 QStringList{QStringLiteral("「%1」を画像として読み込めませんでした。").arg(path)});
+                 QStringList{QStringLiteral("「%1」を画像として読み込めませんでした。\n%2")
+                                 .arg(path, toolkit::pictureErrorText(reason))});
         QCOMPARE(closer.warnings, QList<bool>{true});
         QCOMPARE(closer.parented, QList<bool>{true});
         QCOMPARE(canvas(), before);
         QCOMPARE(form.Picture2->picture().image(), held);
         QCOMPARE(form.Frame1->isEnabled(), enabled);
+    }
+
+    // Faulty files draw what they hold; the canvas colour shows where a run-length bitmap
+    // gives no pixels.
+    void faultyFilesDrawAsExpected_data()
+    {
+        QTest::addColumn<int>("index");
+        const QList<FaultFixture> fixtures = faultFixtures();
+        for (int i = 0; i < fixtures.size(); ++i)
+            QTest::newRow(fixtures[i].name) << i;
+    }
+    void faultyFilesDrawAsExpected()
+    {
+        QFETCH(int, index);
+        const FaultFixture fixture = faultFixtures().at(index);
+        load(write(QStringLiteral("fault.%1").arg(QLatin1String(fixture.format)), fixture.bytes));
+        QVERIFY(!(*m_form)->Frame1->isEnabled());
+        const QString mismatch = fixtureMismatch(canvas(), fixture, Qt::white);
+        QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
     }
 
     void clearRemovesImageAndFreesColours()

@@ -5,8 +5,11 @@
 #include "toolkit/picturebox.h"
 #include "toolkit/textbox.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QInputMethodEvent>
+#include <QMenu>
 #include <QRadioButton>
 #include <QTest>
 
@@ -63,6 +66,12 @@ private slots:
     void selectsWholeTextOnFocus();
     void keyFilter_data();
     void keyFilter();
+    void inputMethodCommits_data();
+    void inputMethodCommits();
+    void keysWithModifiers_data();
+    void keysWithModifiers();
+    void focusThatNeverLeftSelectsNothing_data();
+    void focusThatNeverLeftSelectsNothing();
 };
 
 void ChannelBoxes::typing_data()
@@ -148,6 +157,11 @@ void ChannelBoxes::pasting_data()
     QTest::newRow("hex sign") << false << "-1"
                               << "-1" << 0;
     QTest::newRow("hex past a double") << false << QString(1000, u'f') << "FF" << 255;
+    QTest::newRow("dec 40,000 zeros then 5") << true << QString(40000, u'0') + u'5' << "5" << 5;
+    const QString longHex = QString(39998, u'0') + QStringLiteral("c8");
+    QTest::newRow("hex 40,000 characters") << false << longHex << longHex << 200;
+    QTest::newRow("dec small fraction, no exponent") << true << "0.00001"
+                                                     << "0.00001" << 0;
 }
 
 void ChannelBoxes::pasting()
@@ -317,6 +331,149 @@ void ChannelBoxes::keyFilter()
     const QString typed = QString(QChar(code)) + u'1';
     const QString kept = decimal ? QString::number(typed.toInt()) : typed;
     QCOMPARE(box->text(), accepted ? kept : QStringLiteral("1"));
+}
+
+// The box holds 255 (FF), all selected as after a focus change; what the input method commits
+// goes through the key filter one character at a time.
+void ChannelBoxes::inputMethodCommits_data()
+{
+    QTest::addColumn<bool>("decimal");
+    QTest::addColumn<QString>("commit");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QList<int>>("answers");
+    const QList<int> none{0, 0};
+    QTest::newRow("dec full-width 12") << true << "１２"
+                                       << "255" << none;
+    QTest::newRow("dec kana") << true << "あ"
+                              << "255" << QList<int>{0};
+    QTest::newRow("dec 12") << true << "12"
+                            << "12" << QList<int>{'1', '2'};
+    QTest::newRow("dec 1a") << true << "1a"
+                            << "1" << QList<int>{'1', 0};
+    QTest::newRow("dec dead acute e") << true << "é"
+                                      << "255" << QList<int>{0};
+    QTest::newRow("hex full-width 12") << false << "１２"
+                                       << "FF" << none;
+    QTest::newRow("hex kana") << false << "あ"
+                              << "FF" << QList<int>{0};
+    QTest::newRow("hex 12") << false << "12"
+                            << "12" << QList<int>{'1', '2'};
+    QTest::newRow("hex 1a") << false << "1a"
+                            << "1a" << QList<int>{'1', 'a'};
+    QTest::newRow("hex dead acute e") << false << "é"
+                                      << "FF" << QList<int>{0};
+}
+
+void ChannelBoxes::inputMethodCommits()
+{
+    QFETCH(bool, decimal);
+    QFETCH(QString, commit);
+    QFETCH(QString, text);
+    QFETCH(QList<int>, answers);
+    LoadedForm form;
+    useBase(*form, decimal);
+    toolkit::TextBox *box = form->TextC[0];
+    box->selectAll();
+    QList<int> seen;
+    QObject::connect(box, &toolkit::TextBox::keyPress, box, [&](int &code) { seen << code; });
+    QInputMethodEvent event;
+    event.setCommitString(commit);
+    QCoreApplication::sendEvent(box, &event);
+    QCOMPARE(box->text(), text);
+    QCOMPARE(seen, answers);
+    QCOMPARE(form->Picture1->backColor().red(), decimal ? text.toInt() : text.toInt(nullptr, 16));
+}
+
+// Keys that type no character leave a selected 255 (FF) as it is; Ctrl+H is a backspace.
+void ChannelBoxes::keysWithModifiers_data()
+{
+    QTest::addColumn<bool>("decimal");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<bool>("selected");
+    QTest::addColumn<QString>("text");
+    const int ctrlKeypad = int(Qt::ControlModifier | Qt::KeypadModifier);
+    for (const bool decimal : {true, false}) {
+        const QString full = decimal ? QStringLiteral("255") : QStringLiteral("FF");
+        const auto row = [&](const char *name, int key, int modifiers, bool selected,
+                             const QString &text) {
+            QTest::addRow("%s %s", decimal ? "dec" : "hex", name)
+                << decimal << key << modifiers << selected << text;
+        };
+        row("Alt+X", Qt::Key_X, Qt::AltModifier, true, full);
+        row("Ctrl+keypad +", Qt::Key_Plus, ctrlKeypad, true, full);
+        row("Ctrl+keypad -", Qt::Key_Minus, ctrlKeypad, true, full);
+        row("Ctrl+Backspace", Qt::Key_Backspace, Qt::ControlModifier, false, full);
+        row("Ctrl+H", Qt::Key_H, Qt::ControlModifier, false, full.chopped(1));
+    }
+}
+
+void ChannelBoxes::keysWithModifiers()
+{
+    QFETCH(bool, decimal);
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(bool, selected);
+    QFETCH(QString, text);
+    LoadedForm form;
+    useBase(*form, decimal);
+    toolkit::TextBox *box = form->TextC[0];
+    if (selected)
+        box->selectAll();
+    else
+        box->end(false);
+    QTest::keyClick(box, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(box->text(), text);
+    QCOMPARE(form->Picture1->backColor().red(), decimal ? text.toInt() : text.toInt(nullptr, 16));
+}
+
+// The focus comes back to the box from its own context menu or with its window: the caret
+// stays where it was, so a paste or a typed digit goes in there.
+void ChannelBoxes::focusThatNeverLeftSelectsNothing_data()
+{
+    QTest::addColumn<bool>("contextMenu");
+    QTest::newRow("context menu Paste") << true;
+    QTest::newRow("window re-activated") << false;
+}
+
+void ChannelBoxes::focusThatNeverLeftSelectsNothing()
+{
+    QFETCH(bool, contextMenu);
+    LoadedForm form;
+    form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&*form));
+    toolkit::TextBox *box = form->TextCM[0];
+    pasteOver(box, QStringLiteral("12"));
+    box->setFocus(Qt::TabFocusReason);
+    box->setCursorPosition(1);
+    QGuiApplication::clipboard()->setText(QStringLiteral("3"));
+    if (contextMenu) {
+        const QPoint at = box->rect().center();
+        QContextMenuEvent request(QContextMenuEvent::Keyboard, at, box->mapToGlobal(at));
+        QCoreApplication::sendEvent(box, &request);
+        QTRY_VERIFY(qobject_cast<QMenu *>(QApplication::activePopupWidget()));
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        QAction *paste = nullptr;
+        for (QAction *action : menu->actions()) {
+            if (action->text().remove(u'&').startsWith(QStringLiteral("Paste")))
+                paste = action;
+        }
+        QVERIFY(paste && paste->isEnabled());
+        menu->setActiveAction(paste);
+        QTest::keyClick(menu, Qt::Key_Return);
+        QTRY_VERIFY(box->hasFocus());
+    } else {
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&*form));
+        QVERIFY(box->hasFocus());
+        QTest::keyClick(box, '3');
+    }
+    QCOMPARE(box->text(), QStringLiteral("132"));
+    QCOMPARE(form->Label1->foreColor().red(), 132);
 }
 
 QTEST_MAIN(ChannelBoxes)

@@ -128,6 +128,8 @@ void TestChannelText::shortestDecimalForm_data()
     QTest::newRow("fraction kept") << 1.5 << "1.5";
     QTest::newRow("negative") << -5.0 << "-5";
     QTest::newRow("a tenth") << 0.1 << "0.1";
+    QTest::newRow("small fraction, no exponent") << 0.00001 << "0.00001";
+    QTest::newRow("large, no exponent") << 1e20 << "100000000000000000000";
 }
 
 void TestChannelText::shortestDecimalForm()
@@ -140,12 +142,13 @@ void TestChannelText::shortestDecimalForm()
 void TestChannelText::shortestDecimalReadsBack()
 {
     // The written form is a fixed point of the decimal handling: read back it gives the same
-    // value and so the same form, whatever notation it takes for very small or large values.
+    // value and so the same form, written out in digits for very small and large values alike.
     const double values[] = {
         1e-7, 123.456, 1.0 / 3, 1e20, 6.02e23, -2.5e-300, 1.7976931348623157e308};
     for (const double value : values) {
         const std::optional<QString> form = shortestDecimal(value);
         QVERIFY(form);
+        QVERIFY2(!form->contains(u'e'), qPrintable(*form));
         QCOMPARE(readDecimal(*form), value);
         QCOMPARE(toInteger16(*form).has_value(), std::abs(value) < 32767);
     }

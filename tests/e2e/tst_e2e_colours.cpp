@@ -17,6 +17,8 @@ private slots:
     void typingZeroIntoRedBackgroundTurnsCanvasCyan();
     void typedChannels_data();
     void typedChannels();
+    void keysThatTypeNoDigitLeave255_data();
+    void keysThatTypeNoDigitLeave255();
 };
 
 namespace {
@@ -103,6 +105,47 @@ void TestE2eColours::typedChannels()
         [&](const QImage &image) { return showsColours(image, *m_form, canvas, text); });
     QVERIFY2(showsColours(shot, *m_form, canvas, text),
              qPrintable(describe(shot, *m_form, canvas)));
+}
+
+// Into the red background box, whole text selected by the click: a dead key composing "é",
+// Alt+X and Ctrl with keypad keys type nothing the filter takes; Ctrl+H at the end deletes one
+// character.
+void TestE2eColours::keysThatTypeNoDigitLeave255_data()
+{
+    QTest::addColumn<bool>("hexadecimal");
+    QTest::addColumn<QStringList>("keys");
+    QTest::addColumn<QColor>("canvas");
+    for (const bool hexadecimal : {false, true}) {
+        const char *base = hexadecimal ? "hexadecimal" : "decimal";
+        QTest::addRow("%s dead acute e", base)
+            << hexadecimal << QStringList{"dead_acute", "e"} << QColor(Qt::white);
+        QTest::addRow("%s Alt+X, Ctrl+keypad +, Ctrl+keypad -", base)
+            << hexadecimal << QStringList{"alt+x", "ctrl+KP_Add", "ctrl+KP_Subtract"}
+            << QColor(Qt::white);
+        QTest::addRow("%s End, Ctrl+H", base)
+            << hexadecimal << QStringList{"End", "ctrl+h"}
+            << (hexadecimal ? QColor(15, 255, 255) : QColor(25, 255, 255));
+    }
+}
+
+void TestE2eColours::keysThatTypeNoDigitLeave255()
+{
+    QFETCH(bool, hexadecimal);
+    QFETCH(QStringList, keys);
+    QFETCH(QColor, canvas);
+    if (hexadecimal)
+        QVERIFY(m_x->click(m_form->centre(layout::option4)));
+    QVERIFY(m_x->click(m_form->centre(layout::textC(0))));
+    QVERIFY(m_x->xdotool(
+        QStringList{QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("100")} +
+        keys));
+    // Long enough for a wrong character to have changed the colour.
+    QTest::qSleep(500);
+    const QImage shot = m_x->waitForScreen([&](const QImage &image) {
+        return pixels::allNear(image, m_form->clearBand(), canvas, 0);
+    });
+    QVERIFY2(pixels::allNear(shot, m_form->clearBand(), canvas, 0),
+             qPrintable(shot.pixelColor(m_form->clearBand().center()).name()));
 }
 
 QTEST_GUILESS_MAIN(TestE2eColours)

@@ -73,9 +73,12 @@ public:
     // Asks the window manager to raise and focus the window, and waits until it has.
     bool activate(const QString &id, int timeoutMs = 5000);
 
-private:
+    // A client of this display, not yet started, that dies with the test process. It gets the
+    // test process's environment as it is when this is called, with the display's own settings.
     std::unique_ptr<QProcess> spawn(const QString &program, const QStringList &arguments,
                                     int keepFd = -1);
+
+private:
     QProcessEnvironment clientEnvironment() const;
     bool startServer();
     bool startWindowManager();

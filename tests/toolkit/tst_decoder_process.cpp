@@ -1,12 +1,13 @@
 #include "helpers/standins.h"
+#include "support/image_bytes.h"
 #include "support/metafile_fixtures.h"
+#include "support/picture_faults.h"
 #include "support/resident_memory.h"
 #include "support/sample_gif.h"
 #include "picture/decoderprocess.h"
 #include "fonts/fonts.h"
 #include "picture/pictureloader.h"
 #include "picture/picturewire.h"
-#include "support/image_bytes.h"
 
 #include <QBuffer>
 #include <QElapsedTimer>
@@ -16,10 +17,12 @@
 #include <QTest>
 
 #include <array>
+#include <cstdio>
 #include <cstring>
 
-namespace {
+#include <unistd.h>
 
+namespace {
 
 QImage sample(QImage::Format format)
 {
@@ -124,6 +127,28 @@ private slots:
         QVERIFY(!toolkit::LoadPicture(path));
         QVERIFY2(clock.elapsed() < 8000, qPrintable(QString::number(clock.elapsed())));
         QVERIFY(residentMemoryBytes() - before < 64 << 20);
+    }
+
+    // A desktop session often sends the window's standard error to a regular file; the
+    // decoder's warnings (here libjpeg's about stray bytes) cost nothing there, and a
+    // successful load writes nothing to it.
+    void warningsWithStandardErrorInAFile()
+    {
+        const QString path =
+            write("stray.jpg", jpegWithStrayBytes(QImage(32, 32, QImage::Format_RGB32)));
+        QFile log(m_dir.filePath(QStringLiteral("session-errors")));
+        QVERIFY(log.open(QIODevice::ReadWrite | QIODevice::Truncate));
+        std::fflush(stderr);
+        const int saved = ::dup(STDERR_FILENO);
+        QVERIFY(saved >= 0);
+        ::dup2(log.handle(), STDERR_FILENO);
+        const std::optional<toolkit::Picture> picture = toolkit::LoadPicture(path);
+        std::fflush(stderr);
+        ::dup2(saved, STDERR_FILENO);
+        ::close(saved);
+        QVERIFY(picture);
+        QCOMPARE(picture->image().size(), QSize(32, 32));
+        QCOMPARE(log.size(), 0);
     }
 
     void decoderBesideTheProgramByDefault()

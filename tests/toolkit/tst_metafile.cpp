@@ -71,6 +71,8 @@ template <typename T> void poke(QByteArray &data, qsizetype at, T value)
 
 } // namespace
 
+Q_DECLARE_METATYPE(fixtures::Case)
+
 class TestMetafile : public QObject
 {
     Q_OBJECT
@@ -90,6 +92,8 @@ private slots:
     void survivesLyingFields();
     void loadsAsPicture_data();
     void loadsAsPicture();
+    void drawsAsGdiDoes_data();
+    void drawsAsGdiDoes();
 
 private:
     void addFixtures();
@@ -354,6 +358,51 @@ void TestMetafile::loadsAsPicture()
     QCOMPARE(picture->image().size(), QSize(fixtures::pictureWidth, fixtures::pictureHeight));
     QCOMPARE(picture->image().pixelColor(fixtures::redRectangle.center()), fixtures::red);
     QCOMPARE(qAlpha(picture->image().pixel(fixtures::blankPoints[0])), 0);
+}
+
+void TestMetafile::drawsAsGdiDoes_data()
+{
+    QTest::addColumn<fixtures::Case>("fixture");
+    for (const fixtures::Case &c : fixtures::recordCases())
+        QTest::newRow(c.name) << c;
+}
+
+void TestMetafile::drawsAsGdiDoes()
+{
+    QFETCH(fixtures::Case, fixture);
+    const std::optional<QImage> image = toolkit::decodeMetafile(fixture.data, loaderBound);
+    QVERIFY(image);
+    QCOMPARE(image->size(), QSize(fixtures::pictureWidth, fixtures::pictureHeight));
+    for (const fixtures::Probe &probe : fixture.probes) {
+        const QColor seen = image->pixelColor(probe.at);
+        const QColor want = probe.colour.isValid() ? probe.colour : QColor(0, 0, 0, 0);
+        const bool near = std::abs(seen.alpha() - want.alpha()) <= 24 &&
+                          (want.alpha() == 0 || (std::abs(seen.red() - want.red()) <= 24 &&
+                                                 std::abs(seen.green() - want.green()) <= 24 &&
+                                                 std::abs(seen.blue() - want.blue()) <= 24));
+        QVERIFY2(near, qPrintable(QStringLiteral("(%1, %2) is %3 alpha %4, not %5 alpha %6")
+                                      .arg(probe.at.x())
+                                      .arg(probe.at.y())
+                                      .arg(seen.name())
+                                      .arg(seen.alpha())
+                                      .arg(want.name())
+                                      .arg(want.alpha())));
+    }
+    if (fixture.inkBounds.isEmpty())
+        return;
+    // The text keeps to the bounds its record gives, and fills most of their length and breadth.
+    const QList<QPoint> ink = darkPixels(*image, image->rect());
+    QRect inked;
+    for (const QPoint &p : ink)
+        inked |= QRect(p, QSize(1, 1));
+    const QRect bounds = fixture.inkBounds;
+    QVERIFY2(bounds.adjusted(-2, -2, 2, 2).contains(inked),
+             qPrintable(QStringLiteral("ink in %1,%2 %3x%4")
+                            .arg(inked.x())
+                            .arg(inked.y())
+                            .arg(inked.width())
+                            .arg(inked.height())));
+    QVERIFY(inked.width() * 2 > bounds.width() && inked.height() * 2 > bounds.height());
 }
 
 QTEST_MAIN(TestMetafile)

@@ -1,5 +1,6 @@
-#include "picture/pictureloader.h"
 #include "support/image_bytes.h"
+#include "support/picture_faults.h"
+#include "picture/pictureloader.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -7,9 +8,12 @@
 #include <QFile>
 #include <QImage>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
+
+#include <algorithm>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -50,8 +54,6 @@ QImage quarters(int width, int height)
     painter.fillRect(0, 0, width / 2, height / 2, Qt::blue);
     return image;
 }
-
-
 
 // A JPEG whose Exif block says it is to be turned a quarter clockwise.
 QByteArray rotatedJpeg(const QImage &image)
@@ -186,12 +188,27 @@ private slots:
         QTest::newRow("bmp run-length without its end") << runLengthBmp().chopped(2);
         QTest::newRow("bmp magic alone") << QByteArray("BM");
         QTest::newRow("jpeg magic alone") << QByteArray("\xFF\xD8\xFF", 3);
+        const QList<FaultFixture> faults = faultFixtures();
+        const auto fault = [&faults](const char *name) {
+            return std::find_if(
+                       faults.begin(), faults.end(),
+                       [name](const FaultFixture &f) { return qstrcmp(f.name, name) == 0; })
+                ->bytes;
+        };
+        QTest::newRow("jpeg with stray bytes, without its end marker")
+            << fault("jpeg stray bytes between segments").chopped(2);
+        // With no data size in its header, only the end mark shows that the runs are whole.
+        QByteArray unsized = fault("rle8 data cut short");
+        unsized.replace(34, 4, QByteArray(4, '\0'));
+        QTest::newRow("rle8 runs cut short, size not declared") << unsized;
     }
     void refusesNonImages()
     {
         QFETCH(QByteArray, data);
         const QString path = write("bad.bmp", data);
         QVERIFY(!path.isEmpty());
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral(
+                                               "^Refused .*bad\\.bmp as a picture: [a-z ]+$")));
         QVERIFY(!toolkit::LoadPicture(path));
     }
 
@@ -259,6 +276,32 @@ private slots:
         const QString link = m_dir.filePath(QStringLiteral("link.bmp"));
         QVERIFY(QFile::link(target, link));
         QVERIFY(toolkit::LoadPicture(link));
+    }
+
+    // Files with the faults of real files: each loads, the same on every load, and shows what
+    // it holds; where the runs of a run-length bitmap leave pixels out, they are transparent.
+    void faultyFilesShowWhatTheyHold_data()
+    {
+        QTest::addColumn<int>("index");
+        const QList<FaultFixture> fixtures = faultFixtures();
+        for (int i = 0; i < fixtures.size(); ++i)
+            QTest::newRow(fixtures[i].name) << i;
+    }
+    void faultyFilesShowWhatTheyHold()
+    {
+        QFETCH(int, index);
+        const FaultFixture fixture = faultFixtures().at(index);
+        const QString path = write(QStringLiteral("fault"), fixture.bytes);
+        // A load that succeeds prints nothing, whatever the decoder had to say.
+        QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));
+        const std::optional<toolkit::Picture> first = toolkit::LoadPicture(path);
+        const std::optional<toolkit::Picture> second = toolkit::LoadPicture(path);
+        QVERIFY(first && second);
+        QCOMPARE(first->image(), second->image());
+        QCOMPARE(first->image().size(),
+                 QSize(int(fixture.rows[0].size()), int(fixture.rows.size())) * fixture.cell);
+        const QString mismatch = fixtureMismatch(first->image(), fixture);
+        QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
     }
 
     void noPathGivesEmptyPicture() { QVERIFY(toolkit::LoadPicture().isEmpty()); }

@@ -1,6 +1,7 @@
 #include "toolkit/charcode.h"
 #include "toolkit/textbox.h"
 
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QSignalSpy>
 #include <QTest>
@@ -16,6 +17,9 @@ private slots:
     void keysWithoutCodeNeverReachTheFilter();
     void filterCanSwallowOrReplaceTheCharacter_data();
     void filterCanSwallowOrReplaceTheCharacter();
+    void inputMethodCommitsPassTheFilter();
+    void compositionLeavesTheTextAlone_data();
+    void compositionLeavesTheTextAlone();
     void programWriteRaisesChangeNestedInsideIt();
     void identicalWriteRaisesNothingAndKeepsTheSelection();
     void gotFocusIsRaisedAndSelectionCanBeSet();
@@ -43,6 +47,9 @@ void TextBoxTest::keysGiveCharacterCodes_data()
     QTest::newRow("Ctrl+X") << int(Qt::Key_X) << int(Qt::ControlModifier) << "x" << 24;
     QTest::newRow("Ctrl+A") << int(Qt::Key_A) << int(Qt::ControlModifier) << "" << 1;
     QTest::newRow("Ctrl+Z") << int(Qt::Key_Z) << int(Qt::ControlModifier) << "" << 26;
+    QTest::newRow("Ctrl+H") << int(Qt::Key_H) << int(Qt::ControlModifier) << "\b" << 8;
+    QTest::newRow("Ctrl+Backspace")
+        << int(Qt::Key_Backspace) << int(Qt::ControlModifier) << "\b" << 127;
 }
 
 void TextBoxTest::keysGiveCharacterCodes()
@@ -68,6 +75,10 @@ void TextBoxTest::keysWithoutCodeNeverReachTheFilter_data()
     QTest::newRow("F5") << int(Qt::Key_F5) << 0;
     QTest::newRow("Shift+Left") << int(Qt::Key_Left) << int(Qt::ShiftModifier);
     QTest::newRow("Alt+A") << int(Qt::Key_A) << int(Qt::AltModifier);
+    QTest::newRow("Ctrl+keypad +")
+        << int(Qt::Key_Plus) << int(Qt::ControlModifier | Qt::KeypadModifier);
+    QTest::newRow("Ctrl+keypad 5")
+        << int(Qt::Key_5) << int(Qt::ControlModifier | Qt::KeypadModifier);
 }
 
 void TextBoxTest::keysWithoutCodeNeverReachTheFilter()
@@ -79,6 +90,7 @@ void TextBoxTest::keysWithoutCodeNeverReachTheFilter()
     QSignalSpy keyPress(&box, &toolkit::TextBox::keyPress);
     QTest::keyClick(&box, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
     QCOMPARE(keyPress.count(), 0);
+    QCOMPARE(box.text(), QStringLiteral("128"));
 }
 
 void TextBoxTest::filterCanSwallowOrReplaceTheCharacter_data()
@@ -86,9 +98,12 @@ void TextBoxTest::filterCanSwallowOrReplaceTheCharacter_data()
     QTest::addColumn<int>("answer"); // -1 leaves the code as it came
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("text");
-    QTest::newRow("accepted") << -1 << "ab" << "ab";
-    QTest::newRow("swallowed") << 0 << "ab" << "";
-    QTest::newRow("replaced") << int('Z') << "ab" << "ZZ";
+    QTest::newRow("accepted") << -1 << "ab"
+                              << "ab";
+    QTest::newRow("swallowed") << 0 << "ab"
+                               << "";
+    QTest::newRow("replaced") << int('Z') << "ab"
+                              << "ZZ";
 }
 
 void TextBoxTest::filterCanSwallowOrReplaceTheCharacter()
@@ -108,6 +123,65 @@ void TextBoxTest::filterCanSwallowOrReplaceTheCharacter()
     QCOMPARE(codes, (QList<int>{typed.at(0).unicode(), typed.at(1).unicode()}));
 }
 
+// One call per character, in order, surrogate pairs as one; what the answers leave goes in.
+void TextBoxTest::inputMethodCommitsPassTheFilter()
+{
+    toolkit::TextBox box;
+    QList<int> codes;
+    connect(&box, &toolkit::TextBox::keyPress, &box, [&](int &keyAscii) {
+        codes << keyAscii;
+        keyAscii = keyAscii == 'b' ? 'B' : keyAscii < 0x80 ? keyAscii : 0;
+    });
+    QInputMethodEvent commit;
+    commit.setCommitString(QStringLiteral("a１\U0001F600b"));
+    QCoreApplication::sendEvent(&box, &commit);
+    QCOMPARE(box.text(), QStringLiteral("aB"));
+    QCOMPARE(codes, (QList<int>{'a', 0xFF11, 0x1F600, 'b'}));
+}
+
+// An unfinished composition over the selected text changes no text; its commit goes through
+// the filter and replaces the selection only with what the filter keeps.
+void TextBoxTest::compositionLeavesTheTextAlone_data()
+{
+    QTest::addColumn<QString>("commit");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("selected");
+    QTest::newRow("kept") << "7"
+                          << "7"
+                          << "";
+    QTest::newRow("discarded") << "あ"
+                               << "255"
+                               << "255";
+    QTest::newRow("cancelled") << ""
+                               << "255"
+                               << "255";
+}
+
+void TextBoxTest::compositionLeavesTheTextAlone()
+{
+    QFETCH(QString, commit);
+    QFETCH(QString, text);
+    QFETCH(QString, selected);
+    toolkit::TextBox box;
+    box.setText(QStringLiteral("255"));
+    box.selectAll();
+    connect(&box, &toolkit::TextBox::keyPress, &box, [](int &keyAscii) {
+        if (keyAscii > 0x7f)
+            keyAscii = 0;
+    });
+    QStringList changes;
+    connect(&box, &toolkit::TextBox::change, &box, [&] { changes << box.text(); });
+    QInputMethodEvent composing(QStringLiteral("あ"), {});
+    QCoreApplication::sendEvent(&box, &composing);
+    QCOMPARE(box.text(), QStringLiteral("255"));
+    QInputMethodEvent done;
+    done.setCommitString(commit);
+    QCoreApplication::sendEvent(&box, &done);
+    QCOMPARE(box.text(), text);
+    QCOMPARE(box.selectedText(), selected);
+    QCOMPARE(changes, text == u"255" ? QStringList() : QStringList{text});
+}
+
 // A handler that writes into its own box runs again inside the write, before it returns.
 void TextBoxTest::programWriteRaisesChangeNestedInsideIt()
 {
@@ -123,8 +197,8 @@ void TextBoxTest::programWriteRaisesChangeNestedInsideIt()
         --depth;
     });
     QTest::keyClicks(&box, QStringLiteral("007"));
-    QCOMPARE(trace, (QStringList{"1:0", "end 1", "1:00", "end 1", "1:007", "2:7", "end 2",
-                                 "end 1"}));
+    QCOMPARE(trace,
+             (QStringList{"1:0", "end 1", "1:00", "end 1", "1:007", "2:7", "end 2", "end 1"}));
     QCOMPARE(box.text(), QStringLiteral("7"));
 }
 

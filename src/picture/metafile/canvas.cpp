@@ -2,6 +2,8 @@
 
 #include "picture/metafile/dib.h"
 
+#include <QLinearGradient>
+#include <QRegion>
 #include <QtMath>
 
 #include <algorithm>
@@ -16,8 +18,7 @@ constexpr quint32 maxObjects = 65536;
 constexpr size_t maxSavedStates = 1024;
 
 constexpr quint32 blackness = 0x00000042, whiteness = 0x00FF0062, patCopy = 0x00F00021;
-constexpr quint32 srcAnd = 0x008800C6, srcPaint = 0x00EE0086, srcInvert = 0x00660046;
-constexpr quint32 dstInvert = 0x00550009, patInvert = 0x005A0049;
+constexpr quint32 srcCopy = 0x00CC0020, dstInvert = 0x00550009;
 
 Qt::PenStyle penStyle(int style)
 {
@@ -63,6 +64,16 @@ double ellipseAngle(const QRectF &box, const QPointF &point)
     const double ry = std::max(box.height() / 2, 1e-9);
     return qRadiansToDegrees(
         std::atan2(-(point.y() - centre.y()) / ry, (point.x() - centre.x()) / rx));
+}
+
+// The whole pixels an area of the picture touches; the area is taken inside the picture
+// first, so that no far coordinate of a file is ever turned into an integer.
+QRect pixelsOf(const QRectF &withinPicture)
+{
+    if (!withinPicture.isValid() || !std::isfinite(withinPicture.width()) ||
+        !std::isfinite(withinPicture.height()))
+        return {};
+    return withinPicture.toAlignedRect();
 }
 
 } // namespace
@@ -132,6 +143,30 @@ void Canvas::selectStockObject(quint32 stock)
         m_state.pen = LogPen{gdi::psNull, 0, Qt::black};
     else if (stock >= 10 && stock <= 17 && stock != 15)
         m_state.font = LogFont{};
+}
+
+void Canvas::selectPalette(quint32 slot)
+{
+    if (slot & 0x80000000u) {
+        m_state.palette.clear();
+        return;
+    }
+    if (slot >= m_objects.size() || !m_objects[slot])
+        return;
+    if (const auto *palette = std::get_if<LogPalette>(&*m_objects[slot]))
+        m_state.palette = palette->colours;
+}
+
+QList<QRgb> Canvas::logicalPalette() const
+{
+    if (!m_state.palette.isEmpty())
+        return m_state.palette;
+    // The twenty colours of the palette every device context starts with.
+    return {qRgb(0, 0, 0),       qRgb(128, 0, 0),     qRgb(0, 128, 0),     qRgb(128, 128, 0),
+            qRgb(0, 0, 128),     qRgb(128, 0, 128),   qRgb(0, 128, 128),   qRgb(192, 192, 192),
+            qRgb(192, 220, 192), qRgb(166, 202, 240), qRgb(255, 251, 240), qRgb(160, 160, 164),
+            qRgb(128, 128, 128), qRgb(255, 0, 0),     qRgb(0, 255, 0),     qRgb(255, 255, 0),
+            qRgb(0, 0, 255),     qRgb(255, 0, 255),   qRgb(0, 255, 255),   qRgb(255, 255, 255)};
 }
 
 void Canvas::deleteObject(quint32 slot)
@@ -224,19 +259,37 @@ QPen Canvas::currentPen() const
     return pen;
 }
 
-QBrush Canvas::currentBrush() const
+QBrush Canvas::currentBrush(const QTransform &painterTransform) const
 {
-    const LogBrush &b = m_state.brush;
+    return brushOf(m_state.brush, painterTransform);
+}
+
+QBrush Canvas::brushOf(const LogBrush &b, const QTransform &painterTransform) const
+{
     switch (b.style) {
     case gdi::bsNull:
         return Qt::NoBrush;
     case gdi::bsHatched:
         return QBrush(b.color, hatchStyle(b.hatch));
     case gdi::bsPattern:
-    case gdi::bsDibPattern:
-        if (!b.pattern.isNull())
-            return QBrush(b.pattern);
-        return QBrush(b.color);
+    case gdi::bsDibPattern: {
+        if (b.pattern.isNull())
+            return QBrush(b.color);
+        QImage tile = b.pattern;
+        if (b.mono) {
+            tile = tile.convertToFormat(QImage::Format_ARGB32);
+            const QRgb dark = m_state.textColor.rgb(), light = m_state.backColor.rgb();
+            for (int y = 0; y < tile.height(); ++y) {
+                QRgb *line = reinterpret_cast<QRgb *>(tile.scanLine(y));
+                for (int x = 0; x < tile.width(); ++x)
+                    line[x] = qGray(line[x]) < 128 ? dark : light;
+            }
+        }
+        // GDI lays patterns in device pixels from the device's origin, whatever the mapping.
+        QBrush brush(tile);
+        brush.setTransform(painterTransform.inverted());
+        return brush;
+    }
     default:
         return QBrush(b.color);
     }
@@ -264,14 +317,13 @@ void Canvas::drawShape(const QPainterPath &logicalPath, bool fill)
     path.setFillRule(m_state.polyFillMode == gdi::alternateFill ? Qt::OddEvenFill
                                                                 : Qt::WindingFill);
     const QPen pen = currentPen();
-    const QBrush brush = fill ? currentBrush() : QBrush(Qt::NoBrush);
-    if (pen.style() == Qt::NoPen && brush.style() == Qt::NoBrush)
+    if (pen.style() == Qt::NoPen && (!fill || m_state.brush.style == gdi::bsNull))
         return;
     prepare(true);
     if (fill && m_state.brush.style == gdi::bsHatched && m_state.backMode == gdi::opaqueMode)
         m_painter.fillPath(path, m_state.backColor);
     m_painter.setPen(pen);
-    m_painter.setBrush(brush);
+    m_painter.setBrush(fill ? currentBrush(m_painter.transform()) : QBrush(Qt::NoBrush));
     m_painter.drawPath(path);
 }
 
@@ -390,7 +442,8 @@ void Canvas::ellipse(const QRectF &rect)
     drawShape(path, true);
 }
 
-void Canvas::arc(const QRectF &rawBox, const QPointF &start, const QPointF &end, int kind)
+QPainterPath Canvas::arcPath(const QRectF &rawBox, const QPointF &start, const QPointF &end,
+                             int kind) const
 {
     const QRectF box = rawBox.normalized();
     const double from = ellipseAngle(box, start);
@@ -408,7 +461,28 @@ void Canvas::arc(const QRectF &rawBox, const QPointF &start, const QPointF &end,
         if (kind == Chord)
             path.closeSubpath();
     }
-    drawShape(path, kind != ArcOnly);
+    return path;
+}
+
+void Canvas::arc(const QRectF &box, const QPointF &start, const QPointF &end, int kind)
+{
+    drawShape(arcPath(box, start, end, kind), kind != ArcOnly);
+}
+
+void Canvas::arcTo(const QRectF &box, const QPointF &start, const QPointF &end)
+{
+    // A line from the current position to where the arc begins, then the arc, which leaves
+    // the position where it ends.
+    const QPainterPath arc = arcPath(box, start, end, ArcOnly);
+    QPainterPath path(m_state.position);
+    path.lineTo(arc.pointAtPercent(0));
+    path.connectPath(arc);
+    m_state.position = path.currentPosition();
+    if (m_inPath) {
+        m_path.connectPath(logicalToImage().map(path));
+        return;
+    }
+    drawShape(path, false);
 }
 
 void Canvas::polygon(const QPolygonF &points)
@@ -494,6 +568,59 @@ void Canvas::setPixel(const QPointF &point, const QColor &colour)
     m_painter.fillRect(QRectF(std::floor(at.x()), std::floor(at.y()), 1, 1), colour);
 }
 
+void Canvas::combine(const std::function<void(QPainter &)> &paint, const QRectF &imageArea,
+                     quint32 rop)
+{
+    const quint8 rop3 = static_cast<quint8>(rop >> 16);
+    const bool usesPattern = ((rop3 >> 4) & 0x0f) != (rop3 & 0x0f);
+    QRectF within = imageArea.intersected(QRectF(m_image.rect()));
+    if (m_state.clip)
+        within = within.intersected(m_state.clip->boundingRect());
+    const QRect box = pixelsOf(within);
+    if (box.isEmpty())
+        return;
+    const auto layer = [&](const std::function<void(QPainter &)> &draw) {
+        QImage out(box.size(), QImage::Format_ARGB32_Premultiplied);
+        out.fill(Qt::transparent);
+        QPainter p(&out);
+        p.translate(-box.topLeft());
+        if (m_state.clip)
+            p.setClipPath(*m_state.clip);
+        draw(p);
+        return out;
+    };
+    const QImage source = layer(paint);
+    const QImage pattern =
+        usesPattern ? layer([&](QPainter &p) { p.fillRect(box, currentBrush(p.transform())); })
+                    : QImage();
+    for (int y = 0; y < box.height(); ++y) {
+        const QRgb *s = reinterpret_cast<const QRgb *>(source.constScanLine(y));
+        const QRgb *pat =
+            usesPattern ? reinterpret_cast<const QRgb *>(pattern.constScanLine(y)) : nullptr;
+        QRgb *d = reinterpret_cast<QRgb *>(m_image.scanLine(box.top() + y)) + box.left();
+        for (int x = 0; x < box.width(); ++x) {
+            if (qAlpha(s[x]) < 128)
+                continue;
+            // The destination as it shows on a white page.
+            const quint32 cover = 255 - qAlpha(d[x]);
+            const quint32 dst = qRgb(qRed(d[x]) + cover, qGreen(d[x]) + cover, qBlue(d[x]) + cover);
+            const quint32 src = s[x], brush = pat ? pat[x] : 0;
+            quint32 result = 0;
+            for (int bit = 0; bit < 8; ++bit) {
+                if (!((rop3 >> bit) & 1))
+                    continue;
+                result |= ((bit & 4) ? brush : ~brush) & ((bit & 2) ? src : ~src) &
+                          ((bit & 1) ? dst : ~dst);
+            }
+            result &= 0xffffff;
+            // What leaves the page as it was leaves an unpainted pixel unpainted.
+            if (qAlpha(d[x]) == 0 && result == 0xffffff)
+                continue;
+            d[x] = 0xff000000u | result;
+        }
+    }
+}
+
 void Canvas::patBlt(const QRectF &rect, quint32 rop)
 {
     prepare(true);
@@ -501,21 +628,134 @@ void Canvas::patBlt(const QRectF &rect, quint32 rop)
     switch (rop) {
     case blackness:
         m_painter.fillRect(area, Qt::black);
-        break;
+        return;
     case whiteness:
         m_painter.fillRect(area, Qt::white);
-        break;
+        return;
     case patCopy:
-        m_painter.fillRect(area, currentBrush());
-        break;
-    case patInvert:
-    case dstInvert:
-        m_painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-        m_painter.fillRect(area, rop == dstInvert ? QBrush(Qt::white) : currentBrush());
-        break;
+        m_painter.fillRect(area, currentBrush(m_painter.transform()));
+        return;
     default:
         break;
     }
+    const QTransform toImage = logicalToImage();
+    m_painter.end();
+    combine(
+        [&](QPainter &p) {
+            p.fillPath(toImage.map([&] {
+                QPainterPath path;
+                path.addRect(area);
+                return path;
+            }()),
+                       Qt::black);
+        },
+        toImage.mapRect(area), rop);
+    m_painter.begin(&m_image);
+    m_painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+}
+
+void Canvas::invertRegion(const QRegion &region)
+{
+    const QTransform toImage = logicalToImage();
+    m_painter.end();
+    combine(
+        [&](QPainter &p) {
+            p.setTransform(toImage, true);
+            for (const QRect &rect : region)
+                p.fillRect(rect, Qt::black);
+        },
+        toImage.mapRect(QRectF(region.boundingRect())), dstInvert);
+    m_painter.begin(&m_image);
+    m_painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+}
+
+void Canvas::fillRegion(const QRegion &region, std::optional<quint32> brushSlot)
+{
+    LogBrush brush = m_state.brush;
+    if (brushSlot) {
+        if (*brushSlot & 0x80000000u) {
+            const LogBrush saved = m_state.brush;
+            selectStockObject(*brushSlot & 0x7fffffffu);
+            brush = m_state.brush;
+            m_state.brush = saved;
+        } else if (*brushSlot < m_objects.size() && m_objects[*brushSlot]) {
+            const auto *given = std::get_if<LogBrush>(&*m_objects[*brushSlot]);
+            if (!given)
+                return;
+            brush = *given;
+        } else {
+            return;
+        }
+    }
+    prepare(true);
+    m_painter.setRenderHint(QPainter::Antialiasing, false);
+    const QBrush fill = brushOf(brush, m_painter.transform());
+    for (const QRect &rect : region)
+        m_painter.fillRect(rect, fill);
+    m_painter.setRenderHint(QPainter::Antialiasing, true);
+}
+
+void Canvas::frameRegion(const QRegion &region, quint32 brushSlot, const QSize &stroke)
+{
+    // The frame is what of the region lies within the stroke's width and height of its edge.
+    QRegion inner = region;
+    for (const QPoint &shift : {QPoint(stroke.width(), 0), QPoint(-stroke.width(), 0),
+                                QPoint(0, stroke.height()), QPoint(0, -stroke.height())})
+        inner &= region.translated(shift);
+    fillRegion(region.subtracted(inner), brushSlot);
+}
+
+void Canvas::gradientRect(const QRectF &rect, const QColor &from, const QColor &to, bool vertical)
+{
+    const QRectF area = rect.normalized();
+    QLinearGradient gradient(rect.topLeft(), vertical ? QPointF(rect.left(), rect.bottom())
+                                                      : QPointF(rect.right(), rect.top()));
+    gradient.setColorAt(0, from);
+    gradient.setColorAt(1, to);
+    prepare(true);
+    m_painter.fillRect(area, gradient);
+}
+
+void Canvas::gradientTriangle(const QPolygonF &logicalCorners, const QColor colours[3])
+{
+    const QPolygonF c = logicalToImage().map(logicalCorners);
+    if (c.size() != 3)
+        return;
+    const QRect box = pixelsOf(c.boundingRect().intersected(QRectF(m_image.rect())));
+    const double area = (c[1].x() - c[0].x()) * (c[2].y() - c[0].y()) -
+                        (c[2].x() - c[0].x()) * (c[1].y() - c[0].y());
+    if (box.isEmpty() || std::abs(area) < 1e-9 || !std::isfinite(area))
+        return;
+    const qint64 pixels = qint64(box.width()) * box.height();
+    if (pixels > m_shadingBudget)
+        return;
+    m_shadingBudget -= pixels;
+    QImage shade(box.size(), QImage::Format_ARGB32_Premultiplied);
+    shade.fill(Qt::transparent);
+    for (int y = 0; y < box.height(); ++y) {
+        QRgb *line = reinterpret_cast<QRgb *>(shade.scanLine(y));
+        for (int x = 0; x < box.width(); ++x) {
+            const QPointF p(box.left() + x + 0.5, box.top() + y + 0.5);
+            const double w0 = ((c[1].x() - p.x()) * (c[2].y() - p.y()) -
+                               (c[2].x() - p.x()) * (c[1].y() - p.y())) /
+                              area;
+            const double w1 = ((c[2].x() - p.x()) * (c[0].y() - p.y()) -
+                               (c[0].x() - p.x()) * (c[2].y() - p.y())) /
+                              area;
+            const double w2 = 1 - w0 - w1;
+            if (w0 < 0 || w1 < 0 || w2 < 0)
+                continue;
+            const auto mix = [&](int (QColor::*channel)() const) {
+                return std::clamp(
+                    int(std::lround(w0 * (colours[0].*channel)() + w1 * (colours[1].*channel)() +
+                                    w2 * (colours[2].*channel)())),
+                    0, 255);
+            };
+            line[x] = qRgb(mix(&QColor::red), mix(&QColor::green), mix(&QColor::blue));
+        }
+    }
+    prepare(false);
+    m_painter.drawImage(box.topLeft(), shade);
 }
 
 void Canvas::drawBitmap(const QRectF &dest, const Dib &dib, const QRectF &source, quint32 rop)
@@ -532,14 +772,38 @@ void Canvas::drawBitmap(const QRectF &dest, const Dib &dib, const QRectF &source
     if (picked.isEmpty() || dest.width() == 0 || dest.height() == 0)
         return;
     const QImage part = dib.image.copy(picked).mirrored(dest.width() < 0, dest.height() < 0);
+    if (rop == srcCopy) {
+        prepare(true);
+        m_painter.drawImage(dest.normalized(), part);
+        return;
+    }
+    const QTransform toImage = logicalToImage();
+    const QImage opaque = part.convertToFormat(QImage::Format_RGB32);
+    m_painter.end();
+    combine(
+        [&](QPainter &p) {
+            p.setTransform(toImage, true);
+            p.drawImage(dest.normalized(), opaque);
+        },
+        toImage.mapRect(dest.normalized()), rop);
+    m_painter.begin(&m_image);
+    m_painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+}
+
+void Canvas::blendBitmap(const QRectF &dest, const Dib &dib, const QRectF &source, double opacity)
+{
+    const QRect bounds = dib.image.rect();
+    QRectF from = source.normalized();
+    if (dib.bottomUp)
+        from.moveTop(bounds.height() - from.top() - from.height());
+    const QRect picked = from.toAlignedRect().intersected(bounds);
+    if (picked.isEmpty() || dest.width() == 0 || dest.height() == 0)
+        return;
     prepare(true);
-    if (rop == srcAnd)
-        m_painter.setCompositionMode(QPainter::RasterOp_SourceAndDestination);
-    else if (rop == srcPaint)
-        m_painter.setCompositionMode(QPainter::RasterOp_SourceOrDestination);
-    else if (rop == srcInvert)
-        m_painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-    m_painter.drawImage(dest.normalized(), part);
+    m_painter.setOpacity(std::clamp(opacity, 0.0, 1.0));
+    m_painter.drawImage(dest.normalized(),
+                        dib.image.copy(picked).mirrored(dest.width() < 0, dest.height() < 0));
+    m_painter.setOpacity(1);
 }
 
 } // namespace toolkit::metafile

@@ -6,7 +6,9 @@
 #include <QPainter>
 #include <QPolygonF>
 #include <QRectF>
+#include <QRegion>
 
+#include <functional>
 #include <set>
 #include <vector>
 
@@ -43,6 +45,9 @@ public:
     std::optional<quint32> storeInFreeSlot(GdiObject object);
     void selectObject(quint32 slot);
     void selectStockObject(quint32 stock);
+    void selectPalette(quint32 slot);
+    // The colours DIB_PAL_COLORS bitmaps index: the selected palette or the default one.
+    QList<QRgb> logicalPalette() const;
     void deleteObject(quint32 slot);
 
     void saveDc();
@@ -72,10 +77,20 @@ public:
     void polyBezier(const QPolygonF &points, bool fromCurrent);
     void moveTo(const QPointF &point);
     void lineTo(const QPointF &point);
+    void arcTo(const QRectF &box, const QPointF &start, const QPointF &end);
     void setPixel(const QPointF &point, const QColor &colour);
     void patBlt(const QRectF &rect, quint32 rop);
     void drawBitmap(const QRectF &dest, const Dib &dib, const QRectF &source, quint32 rop);
+    // A bitmap with its own alpha, or one whole opacity, laid over what is there.
+    void blendBitmap(const QRectF &dest, const Dib &dib, const QRectF &source, double opacity);
     void textOut(const TextRun &run);
+    // Regions in logical units; without a brush slot, with the current brush.
+    void fillRegion(const QRegion &region, std::optional<quint32> brushSlot);
+    void frameRegion(const QRegion &region, quint32 brushSlot, const QSize &stroke);
+    void invertRegion(const QRegion &region);
+    // Shading between colours given at the corners of a rectangle or of a triangle.
+    void gradientRect(const QRectF &rect, const QColor &from, const QColor &to, bool vertical);
+    void gradientTriangle(const QPolygonF &corners, const QColor colours[3]);
 
     enum ArcKind { ArcOnly, Chord, Pie };
 
@@ -83,7 +98,15 @@ private:
     QTransform logicalToImage() const;
     double imageScale() const;
     QPen currentPen() const;
-    QBrush currentBrush() const;
+    // The current brush for a painter with a transform; patterns stay in device pixels.
+    QBrush currentBrush(const QTransform &painterTransform = {}) const;
+    QBrush brushOf(const LogBrush &brush, const QTransform &painterTransform) const;
+    QPainterPath arcPath(const QRectF &box, const QPointF &start, const QPointF &end,
+                         int kind) const;
+    // Combines what paint() draws, in picture pixels, with the picture by a ternary raster
+    // operation, the way GDI does on a white page.
+    void combine(const std::function<void(QPainter &)> &paint, const QRectF &imageArea,
+                 quint32 rop);
     void prepare(bool withTransform);
     void drawShape(const QPainterPath &logicalPath, bool fill);
     void addToPath(const QPainterPath &logicalPath);
@@ -98,6 +121,9 @@ private:
     std::vector<std::optional<GdiObject>> m_objects;
     std::set<quint32> m_freeSlots;
     bool m_inPath = false;
+    // Pixels that gradient triangles may still shade, so that a hostile file cannot make
+    // the work unbounded.
+    qint64 m_shadingBudget = qint64(1) << 26;
     QPainterPath m_path;
 };
 

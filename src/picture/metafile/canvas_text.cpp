@@ -124,8 +124,13 @@ void Canvas::textOut(const TextRun &run)
     QTransform placed;
     const QPointF origin = toImage.map(reference);
     placed.translate(origin.x(), origin.y());
-    // Negated as a double: the escapement is any 32-bit number a file holds, -2^31 too.
-    placed.rotate(-(s.font.escapement / 10.0));
+    // Outline fonts turn counter-clockwise as the logical coordinates see it: on the picture
+    // that is counter-clockwise while y points down, and clockwise under a mapping that
+    // mirrors one axis, as the metric modes do. Taken as a double: the escapement is any
+    // 32-bit number a file holds, -2^31 too.
+    const double turn = s.font.escapement / 10.0;
+    const bool mirrored = toImage.m11() * toImage.m22() - toImage.m12() * toImage.m21() < 0;
+    placed.rotate(mirrored ? turn : -turn);
     m_painter.setTransform(placed);
     if (s.backMode == gdi::opaqueMode)
         m_painter.fillRect(

@@ -10,6 +10,8 @@ namespace toolkit::metafile {
 namespace {
 
 constexpr quint32 biRgb = 0;
+constexpr quint32 biRle8 = 1;
+constexpr quint32 biRle4 = 2;
 constexpr quint32 biBitfields = 3;
 constexpr quint32 biJpeg = 4;
 constexpr quint32 biPng = 5;
@@ -134,9 +136,62 @@ std::optional<QImage> unpack(const DibHeader &h, const ByteReader &info, const B
     return image;
 }
 
+// Run-length encoded 8- or 4-bit rows, bottom-up: what the runs do not reach stays
+// transparent, and a run or a jump past the bitmap's edge ends the decoding there.
+QImage unpackRle(const DibHeader &h, const ByteReader &bits, const QList<QRgb> &palette)
+{
+    const int width = static_cast<int>(h.width), height = static_cast<int>(h.height);
+    QImage image(width, height, QImage::Format_ARGB32);
+    if (image.isNull())
+        return image;
+    image.fill(Qt::transparent);
+    const bool four = h.compression == biRle4;
+    const auto put = [&](int x, int row, int index) {
+        if (x >= 0 && x < width && row >= 0 && row < height)
+            image.setPixel(x, height - 1 - row,
+                           index < palette.size() ? palette[index] : qRgb(0, 0, 0));
+    };
+    // Positions may run far past the bitmap in a hostile file; only those inside are drawn.
+    qint64 x = 0, row = 0;
+    qint64 at = 0;
+    while (bits.has(at, 2) && row < height) {
+        const int count = bits.u8(at), value = bits.u8(at + 1);
+        at += 2;
+        if (count > 0) {
+            for (int i = 0; i < count && x + i < width; ++i)
+                put(x + i, row, four ? (i % 2 ? value & 0x0f : value >> 4) : value);
+            x += count;
+            continue;
+        }
+        if (value == 0) {
+            x = 0;
+            ++row;
+        } else if (value == 1) {
+            break;
+        } else if (value == 2) {
+            x += bits.u8(at);
+            row += bits.u8(at + 1);
+            at += 2;
+        } else {
+            // A literal run, padded to a whole 16-bit word.
+            const qint64 bytes = four ? (value + 1) / 2 : value;
+            if (!bits.has(at, bytes))
+                break;
+            for (int i = 0; i < value && x + i < width; ++i) {
+                const int byte = bits.u8(at + (four ? i / 2 : i));
+                put(x + i, row, four ? (i % 2 ? byte & 0x0f : byte >> 4) : byte);
+            }
+            x += value;
+            at += bytes + (bytes & 1);
+        }
+    }
+    return image;
+}
+
 } // namespace
 
-std::optional<Dib> decodeDib(QByteArrayView infoData, QByteArrayView bitsData, qint64 maxPixels)
+std::optional<Dib> decodeDib(QByteArrayView infoData, QByteArrayView bitsData, qint64 maxPixels,
+                             const QList<QRgb> *logicalPalette, bool alpha)
 {
     const ByteReader info(infoData);
     const std::optional<DibHeader> h = readHeader(info);
@@ -151,8 +206,13 @@ std::optional<Dib> decodeDib(QByteArrayView infoData, QByteArrayView bitsData, q
             return std::nullopt;
         return Dib{image, h->height > 0};
     }
+    const bool rle = (h->compression == biRle8 && h->bitCount == 8) ||
+                     (h->compression == biRle4 && h->bitCount == 4);
     if (h->compression != biRgb && h->compression != biBitfields &&
-        h->compression != biAlphaBitfields)
+        h->compression != biAlphaBitfields && !rle)
+        return std::nullopt;
+    // Run-length rows are always stored bottom-up.
+    if (rle && h->height < 0)
         return std::nullopt;
     const int bpp = h->bitCount;
     if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32)
@@ -161,22 +221,38 @@ std::optional<Dib> decodeDib(QByteArrayView infoData, QByteArrayView bitsData, q
     if (bpp <= 8) {
         const qint64 count =
             h->colorsUsed && h->colorsUsed < (1u << bpp) ? h->colorsUsed : (1 << bpp);
-        const qint64 entry = h->core ? 3 : 4;
+        const qint64 entry = logicalPalette ? 2 : h->core ? 3 : 4;
         for (qint64 i = 0; i < count; ++i) {
             const qint64 at = h->headerSize + i * entry;
-            if (!info.has(at, 3))
+            if (!info.has(at, entry))
                 break;
-            palette << qRgb(info.u8(at + 2), info.u8(at + 1), info.u8(at));
+            if (logicalPalette) {
+                const quint16 index = info.u16(at);
+                palette << (index < logicalPalette->size() ? logicalPalette->at(index)
+                                                           : qRgb(0, 0, 0));
+            } else {
+                palette << qRgb(info.u8(at + 2), info.u8(at + 1), info.u8(at));
+            }
         }
     }
-    const bool useAlpha = h->compression == biAlphaBitfields;
+    if (rle) {
+        QImage image = unpackRle(*h, ByteReader(bitsData), palette);
+        if (image.isNull())
+            return std::nullopt;
+        return Dib{std::move(image), true};
+    }
+    const bool useAlpha = h->compression == biAlphaBitfields || (alpha && bpp == 32);
     std::optional<QImage> image = unpack(*h, info, ByteReader(bitsData), palette, useAlpha);
     if (!image)
         return std::nullopt;
+    // Alpha-blended bitmaps hold their colours premultiplied already.
+    if (alpha && bpp == 32 && h->compression == biRgb)
+        image->reinterpretAsFormat(QImage::Format_ARGB32_Premultiplied);
     return Dib{std::move(*image), h->height > 0};
 }
 
-std::optional<Dib> decodePackedDib(QByteArrayView dib, qint64 maxPixels)
+std::optional<Dib> decodePackedDib(QByteArrayView dib, qint64 maxPixels,
+                                   const QList<QRgb> *logicalPalette)
 {
     const ByteReader in(dib);
     const std::optional<DibHeader> h = readHeader(in);
@@ -187,7 +263,7 @@ std::optional<Dib> decodePackedDib(QByteArrayView dib, qint64 maxPixels)
         const qint64 count = h->colorsUsed && h->colorsUsed < (1u << h->bitCount)
                                  ? h->colorsUsed
                                  : (1 << h->bitCount);
-        tableSize = count * (h->core ? 3 : 4);
+        tableSize = count * (logicalPalette ? 2 : h->core ? 3 : 4);
     } else if (h->compression == biBitfields && h->headerSize == 40) {
         tableSize = 12;
     } else if (h->compression == biAlphaBitfields && h->headerSize == 40) {
@@ -198,7 +274,7 @@ std::optional<Dib> decodePackedDib(QByteArrayView dib, qint64 maxPixels)
     const qint64 bitsAt = h->headerSize + tableSize;
     if (!in.has(bitsAt, 0))
         return std::nullopt;
-    return decodeDib(dib.first(bitsAt), dib.sliced(bitsAt), maxPixels);
+    return decodeDib(dib.first(bitsAt), dib.sliced(bitsAt), maxPixels, logicalPalette);
 }
 
 } // namespace toolkit::metafile

@@ -2,6 +2,7 @@
 
 #include <QByteArrayView>
 #include <QImage>
+#include <QList>
 
 #include <optional>
 
@@ -17,10 +18,14 @@ struct Dib
 
 // The bitmap described by a BITMAPINFO (header and colour table) and its pixel bits, or
 // nothing where the header is unknown, the bits are short, or the bitmap has more than
-// maxPixels pixels. Colour tables of palette indexes and run-length compression are not read.
-std::optional<Dib> decodeDib(QByteArrayView info, QByteArrayView bits, qint64 maxPixels);
+// maxPixels pixels. With a logical palette, the colour table holds 16-bit indexes into it
+// (DIB_PAL_COLORS). Pixels that run-length compressed bits skip stay transparent; with
+// alpha, 32-bit pixels keep their fourth byte as premultiplied alpha.
+std::optional<Dib> decodeDib(QByteArrayView info, QByteArrayView bits, qint64 maxPixels,
+                             const QList<QRgb> *logicalPalette = nullptr, bool alpha = false);
 
 // The same for a packed DIB, where the bits follow the colour table directly.
-std::optional<Dib> decodePackedDib(QByteArrayView dib, qint64 maxPixels);
+std::optional<Dib> decodePackedDib(QByteArrayView dib, qint64 maxPixels,
+                                   const QList<QRgb> *logicalPalette = nullptr);
 
 } // namespace toolkit::metafile

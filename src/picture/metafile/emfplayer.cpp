@@ -6,6 +6,7 @@
 #include "picture/metafile/picturesize.h"
 #include "picture/metafile/textcodec.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace toolkit::metafile {
@@ -43,17 +44,144 @@ private:
     void polyPoly(const ByteReader &r, bool small, bool closed);
     void createPen(const ByteReader &r, bool extended);
     void createBrush(const ByteReader &r);
-    void createPatternBrush(const ByteReader &r);
+    void createPatternBrush(const ByteReader &r, bool mono);
     void createFont(const ByteReader &r);
     void text(const ByteReader &r, bool wide);
     void bitmap(const ByteReader &r, const QRectF &dest, const QRectF &source, qint64 infoAt,
                 quint32 usage, quint32 rop);
     void clipRegion(const ByteReader &r);
+    void smallText(const ByteReader &r);
+    void gradientFill(const ByteReader &r);
+    void alphaBlend(const ByteReader &r);
+    void createPalette(const ByteReader &r);
     void worldTransform(const ByteReader &r, bool modify);
 
     Canvas &m_canvas;
     qint64 m_maxPixels;
+    qint64 m_regionBudget = 65536;
 };
+
+// A region's rectangles, from a RGNDATA of at most a length.
+// The same as a region to fill. Coordinates are kept within a range where shifting them by
+// a frame's width cannot overflow. Joining rectangles into a region is not linear in their
+// number, so a region may have only so many, and a file only so many in all its regions.
+std::optional<QRegion> fillRegionAt(const ByteReader &r, qint64 at, qint64 length, qint64 &budget)
+{
+    constexpr qint64 maxRects = 8192;
+    constexpr int far = 1 << 28;
+    const ByteReader data = r.sub(at, length);
+    const qint64 count = data.u32(8);
+    if (data.size() < 32 || count > maxRects || count > budget || !data.has(32, count * 16))
+        return std::nullopt;
+    budget -= count;
+    QRegion region;
+    for (qint64 i = 0; i < count; ++i) {
+        const auto v = [&](qint64 field) {
+            return std::clamp(data.i32(32 + i * 16 + field), -far, far);
+        };
+        region +=
+            QRect(QPoint(v(0), v(4)), QPoint(v(8), v(12))).normalized().adjusted(0, 0, -1, -1);
+    }
+    return region;
+}
+
+std::optional<QPainterPath> regionAt(const ByteReader &r, qint64 at, qint64 length)
+{
+    const ByteReader region = r.sub(at, length);
+    const qint64 count = region.u32(8);
+    if (region.size() < 32 || !region.has(32, count * 16))
+        return std::nullopt;
+    QPainterPath area;
+    for (qint64 i = 0; i < count; ++i)
+        area.addRect(rectL(region, 32 + i * 16).normalized());
+    return area.simplified();
+}
+
+void EmfPlayer::createPalette(const ByteReader &r)
+{
+    const qint64 count = r.u16(14);
+    if (!r.has(16, count * 4))
+        return;
+    LogPalette palette;
+    for (qint64 i = 0; i < count; ++i)
+        palette.colours << qRgb(r.u8(16 + 4 * i), r.u8(17 + 4 * i), r.u8(18 + 4 * i));
+    m_canvas.storeObject(r.u32(8), palette);
+}
+
+void EmfPlayer::smallText(const ByteReader &r)
+{
+    constexpr quint32 etoNoRect = 0x100, etoSmallChars = 0x200;
+    if (!r.has(0, 36))
+        return;
+    TextRun run;
+    run.reference = pointL(r, 8);
+    const qint64 count = r.u32(16);
+    run.options = r.u32(20);
+    qint64 at = 36;
+    if (!(run.options & etoNoRect)) {
+        run.rect = rectL(r, at);
+        at += 16;
+    }
+    const bool small = run.options & etoSmallChars;
+    const QByteArrayView bytes = r.bytes(at, count * (small ? 1 : 2));
+    if (bytes.size() != count * (small ? 1 : 2))
+        return;
+    if (small) {
+        run.text = decodeCharsetText(bytes, m_canvas.state().font.charset, {}).text;
+    } else {
+        const ByteReader units(bytes);
+        for (qint64 i = 0; i < count; ++i)
+            run.text += QChar(char16_t(units.u16(2 * i)));
+    }
+    m_canvas.textOut(run);
+}
+
+void EmfPlayer::gradientFill(const ByteReader &r)
+{
+    const qint64 vertices = r.u32(24), shapes = r.u32(28);
+    const quint32 mode = r.u32(32);
+    const qint64 shapeSize = mode == 2 ? 12 : 8;
+    const qint64 shapesAt = 36 + vertices * 16;
+    if (mode > 2 || !r.has(36, vertices * 16) || !r.has(shapesAt, shapes * shapeSize))
+        return;
+    const auto point = [&](quint32 i) { return pointL(r, 36 + qint64(i) * 16); };
+    const auto colourOf = [&](quint32 i) {
+        const qint64 at = 36 + qint64(i) * 16 + 8;
+        return QColor(r.u16(at) >> 8, r.u16(at + 2) >> 8, r.u16(at + 4) >> 8);
+    };
+    for (qint64 n = 0; n < shapes; ++n) {
+        const qint64 at = shapesAt + n * shapeSize;
+        const quint32 a = r.u32(at), b = r.u32(at + 4), c = mode == 2 ? r.u32(at + 8) : 0;
+        if (a >= vertices || b >= vertices || c >= vertices)
+            continue;
+        if (mode == 2) {
+            const QColor colours[3] = {colourOf(a), colourOf(b), colourOf(c)};
+            m_canvas.gradientTriangle(QPolygonF{point(a), point(b), point(c)}, colours);
+        } else {
+            m_canvas.gradientRect(QRectF(point(a), point(b)), colourOf(a), colourOf(b), mode == 1);
+        }
+    }
+}
+
+void EmfPlayer::alphaBlend(const ByteReader &r)
+{
+    constexpr int acSrcAlpha = 1;
+    if (!r.has(0, 108))
+        return;
+    const QRectF dest(r.i32(24), r.i32(28), r.i32(32), r.i32(36));
+    const QRectF source(r.i32(44), r.i32(48), r.i32(100), r.i32(104));
+    const double opacity = r.u8(42) / 255.0;
+    const bool perPixel = r.u8(43) & acSrcAlpha;
+    const qint64 infoSize = r.u32(88);
+    if (infoSize == 0 || r.u32(80) > 1)
+        return;
+    const QList<QRgb> palette = m_canvas.logicalPalette();
+    const std::optional<Dib> dib =
+        decodeDib(r.bytes(r.u32(84), infoSize), r.bytes(r.u32(92), r.u32(96)), m_maxPixels,
+                  r.u32(80) == 1 ? &palette : nullptr, perPixel);
+    if (dib)
+        m_canvas.blendBitmap(dest, *dib, source, opacity);
+}
 
 QPolygonF EmfPlayer::points(const ByteReader &r, qint64 countAt, qint64 dataAt, bool small) const
 {
@@ -129,13 +257,14 @@ void EmfPlayer::createBrush(const ByteReader &r)
     m_canvas.storeObject(r.u32(8), brush);
 }
 
-void EmfPlayer::createPatternBrush(const ByteReader &r)
+void EmfPlayer::createPatternBrush(const ByteReader &r, bool mono)
 {
     if (!r.has(0, 32))
         return;
     LogBrush brush;
     brush.style = gdi::bsDibPattern;
     brush.color = Qt::black;
+    brush.mono = mono;
     const std::optional<Dib> dib =
         decodeDib(r.bytes(r.u32(16), r.u32(20)), r.bytes(r.u32(24), r.u32(28)), maxPatternPixels);
     if (dib)
@@ -214,11 +343,13 @@ void EmfPlayer::bitmap(const ByteReader &r, const QRectF &dest, const QRectF &so
         m_canvas.patBlt(dest, rop);
         return;
     }
-    if (usage != 0)
+    // DIB_RGB_COLORS, or DIB_PAL_COLORS: indexes into the logical palette.
+    if (usage > 1)
         return;
+    const QList<QRgb> palette = m_canvas.logicalPalette();
     const std::optional<Dib> dib =
         decodeDib(r.bytes(r.u32(infoAt), infoSize), r.bytes(r.u32(infoAt + 8), r.u32(infoAt + 12)),
-                  m_maxPixels);
+                  m_maxPixels, usage == 1 ? &palette : nullptr);
     if (dib)
         m_canvas.drawBitmap(dest, *dib, source, rop);
 }
@@ -231,14 +362,8 @@ void EmfPlayer::clipRegion(const ByteReader &r)
         m_canvas.selectClipRegion(std::nullopt, mode);
         return;
     }
-    const ByteReader region = r.sub(16, size);
-    const qint64 count = region.u32(8);
-    if (!region.has(32, count * 16))
-        return;
-    QPainterPath area;
-    for (qint64 i = 0; i < count; ++i)
-        area.addRect(rectL(region, 32 + i * 16).normalized());
-    m_canvas.selectClipRegion(area.simplified(), mode);
+    if (const auto area = regionAt(r, 16, size))
+        m_canvas.selectClipRegion(*area, mode);
 }
 
 void EmfPlayer::worldTransform(const ByteReader &r, bool modify)
@@ -436,8 +561,45 @@ void EmfPlayer::play(quint32 type, const ByteReader &r)
             bitmap(r, QRectF(r.i32(24), r.i32(28), r.i32(72), r.i32(76)),
                    QRectF(r.i32(32), r.i32(36), r.i32(40), r.i32(44)), 48, r.u32(64), r.u32(68));
         break;
+    case 48: // SELECTPALETTE
+        m_canvas.selectPalette(r.u32(8));
+        break;
+    case 49:
+        createPalette(r);
+        break;
+    case 55: // ARCTO
+        m_canvas.arcTo(rectL(r, 8), pointL(r, 24), pointL(r, 32));
+        break;
+    case 71: // FILLRGN
+        if (const auto region = fillRegionAt(r, 32, r.u32(24), m_regionBudget))
+            m_canvas.fillRegion(*region, r.u32(28));
+        break;
+    case 72: // FRAMERGN
+        if (const auto region = fillRegionAt(r, 40, r.u32(24), m_regionBudget))
+            m_canvas.frameRegion(
+                *region, r.u32(28),
+                QSize(std::clamp(r.i32(32), 0, 1 << 16), std::clamp(r.i32(36), 0, 1 << 16)));
+        break;
+    case 73: // INVERTRGN, PAINTRGN
+    case 74:
+        if (const auto region = fillRegionAt(r, 28, r.u32(24), m_regionBudget)) {
+            if (type == 73)
+                m_canvas.invertRegion(*region);
+            else
+                m_canvas.fillRegion(*region, std::nullopt);
+        }
+        break;
     case 82:
         createFont(r);
+        break;
+    case 108:
+        smallText(r);
+        break;
+    case 114:
+        alphaBlend(r);
+        break;
+    case 118:
+        gradientFill(r);
         break;
     case 83:
     case 84:
@@ -445,7 +607,7 @@ void EmfPlayer::play(quint32 type, const ByteReader &r)
         break;
     case 93: // CREATEMONOBRUSH, CREATEDIBPATTERNBRUSHPT
     case 94:
-        createPatternBrush(r);
+        createPatternBrush(r, type == 93);
         break;
     case 95:
         createPen(r, true);

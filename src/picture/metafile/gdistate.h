@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QImage>
+#include <QList>
 #include <QPainterPath>
 #include <QPointF>
 #include <QSizeF>
@@ -39,6 +40,9 @@ struct LogBrush
     QColor color = Qt::white;
     int hatch = 0;
     QImage pattern;
+    // A monochrome pattern takes the text colour for its dark pixels and the background
+    // colour for its light ones, as they are when the brush is used.
+    bool mono = false;
 };
 
 struct LogFont
@@ -53,8 +57,13 @@ struct LogFont
     QString face;
 };
 
-// What a slot of the object table holds; palettes and regions only keep their slot taken.
-using GdiObject = std::variant<std::monostate, LogPen, LogBrush, LogFont>;
+struct LogPalette
+{
+    QList<QRgb> colours;
+};
+
+// What a slot of the object table holds; regions only keep their slot taken.
+using GdiObject = std::variant<std::monostate, LogPen, LogBrush, LogFont, LogPalette>;
 
 // The device context state that SaveDC keeps and RestoreDC brings back.
 struct DcState
@@ -74,6 +83,8 @@ struct DcState
     QSizeF viewportExt{1, 1};
     QTransform world;
     QPointF position;
+    // The logical palette that DIB_PAL_COLORS bitmaps index; empty for the default one.
+    QList<QRgb> palette;
     // In picture pixels; none while nothing is clipped.
     std::optional<QPainterPath> clip;
 };

@@ -68,12 +68,14 @@ private:
     void polyPolygon(const ByteReader &r);
     void createFont(const ByteReader &r);
     void createPatternBrush(const ByteReader &r);
+    void createBitmapPatternBrush(const ByteReader &r);
+    void createPalette(const ByteReader &r);
     void textOut(const ByteReader &r);
     void extTextOut(const ByteReader &r);
     void dibBlt(const ByteReader &r, bool stretch);
     void stretchDib(const ByteReader &r);
     void drawDib(const ByteReader &r, qint64 dibAt, const QRectF &dest, const QRectF &source,
-                 quint32 rop);
+                 quint32 rop, quint16 usage = 0);
 
     Canvas &m_canvas;
     bool m_placeable;
@@ -133,13 +135,50 @@ void WmfPlayer::createPatternBrush(const ByteReader &r)
     LogBrush brush;
     brush.style = gdi::bsDibPattern;
     brush.color = Qt::gray;
-    // Old-style BITMAP16 patterns are not read; their brush paints grey.
-    if (r.u16(6) != gdi::bsPattern && r.u16(8) == 0) {
-        if (const std::optional<Dib> dib =
-                decodePackedDib(r.bytes(10, r.size() - 10), maxPatternPixels))
+    if (r.u16(6) != gdi::bsPattern && r.u16(8) <= 1) {
+        const QList<QRgb> palette = m_canvas.logicalPalette();
+        if (const std::optional<Dib> dib = decodePackedDib(
+                r.bytes(10, r.size() - 10), maxPatternPixels, r.u16(8) == 1 ? &palette : nullptr))
             brush.pattern = dib->image;
     }
     m_canvas.storeInFreeSlot(brush);
+}
+
+void WmfPlayer::createBitmapPatternBrush(const ByteReader &r)
+{
+    // A device-dependent bitmap: a BITMAP16 header, reserved bytes, then its rows top-down,
+    // each padded to a 16-bit word. Only monochrome ones have colours that do not depend on
+    // the device that made them; the others paint grey.
+    constexpr qint64 patternAt = 38;
+    LogBrush brush;
+    brush.style = gdi::bsPattern;
+    brush.color = Qt::gray;
+    const int width = r.i16(8), height = r.i16(10), widthBytes = r.i16(12);
+    if (r.u8(14) == 1 && r.u8(15) == 1 && width > 0 && height > 0 && width <= 256 &&
+        height <= 256 && widthBytes >= (width + 7) / 8 &&
+        r.has(patternAt, qint64(widthBytes) * height)) {
+        QImage pattern(width, height, QImage::Format_RGB32);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                const bool set =
+                    (r.u8(patternAt + qint64(y) * widthBytes + x / 8) >> (7 - x % 8)) & 1;
+                pattern.setPixel(x, y, set ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
+            }
+        brush.pattern = pattern;
+        brush.mono = true;
+    }
+    m_canvas.storeInFreeSlot(brush);
+}
+
+void WmfPlayer::createPalette(const ByteReader &r)
+{
+    const qint64 count = r.u16(8);
+    LogPalette palette;
+    if (r.has(10, count * 4)) {
+        for (qint64 i = 0; i < count; ++i)
+            palette.colours << qRgb(r.u8(10 + 4 * i), r.u8(11 + 4 * i), r.u8(12 + 4 * i));
+    }
+    m_canvas.storeInFreeSlot(palette);
 }
 
 void WmfPlayer::textOut(const ByteReader &r)
@@ -183,9 +222,12 @@ void WmfPlayer::extTextOut(const ByteReader &r)
 }
 
 void WmfPlayer::drawDib(const ByteReader &r, qint64 dibAt, const QRectF &dest, const QRectF &source,
-                        quint32 rop)
+                        quint32 rop, quint16 usage)
 {
-    const std::optional<Dib> dib = decodePackedDib(r.bytes(dibAt, r.size() - dibAt), m_maxPixels);
+    // DIB_PAL_COLORS bitmaps index the selected palette with their colour table.
+    const QList<QRgb> palette = m_canvas.logicalPalette();
+    const std::optional<Dib> dib = decodePackedDib(r.bytes(dibAt, r.size() - dibAt), m_maxPixels,
+                                                   usage == 1 ? &palette : nullptr);
     if (dib)
         m_canvas.drawBitmap(dest, *dib, source, rop);
 }
@@ -213,11 +255,11 @@ void WmfPlayer::dibBlt(const ByteReader &r, bool stretch)
 
 void WmfPlayer::stretchDib(const ByteReader &r)
 {
-    if (r.u16(10) != 0)
+    if (r.u16(10) > 1)
         return;
     const QRectF source(pointYX(r, 16), QSizeF(r.i16(14), r.i16(12)));
     const QRectF dest(pointYX(r, 24), QSizeF(r.i16(22), r.i16(20)));
-    drawDib(r, 28, dest, source, r.u32(6));
+    drawDib(r, 28, dest, source, r.u32(6), r.u16(10));
 }
 
 void WmfPlayer::play(quint16 function, const ByteReader &r)
@@ -377,9 +419,16 @@ void WmfPlayer::play(quint16 function, const ByteReader &r)
         m_canvas.storeInFreeSlot(brush);
         break;
     }
-    // Palettes, regions and old bitmaps are not drawn, but take a slot like any object.
-    case 0x00F7:
     case 0x01F9:
+        createBitmapPatternBrush(r);
+        break;
+    case 0x00F7:
+        createPalette(r);
+        break;
+    case 0x0234: // SELECTPALETTE
+        m_canvas.selectPalette(r.u16(6));
+        break;
+    // Regions and old bitmaps are not drawn, but take a slot like any object.
     case 0x06FF:
     case 0x02FD:
     case 0x06FE:

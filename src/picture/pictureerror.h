@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QLoggingCategory>
+#include <QString>
+
+namespace toolkit {
+
+// Why a picture could not be loaded.
+enum class PictureError {
+    None,
+    NotRegularFile,
+    Unreadable,
+    TooLarge,
+    Truncated,
+    UnknownFormat,
+    DecoderMissing,
+    DecoderCrashed,
+    TimedOut,
+    OverMemory,
+    SandboxNotApplied,
+};
+
+// The reason as the user is told it, one Japanese sentence.
+QString pictureErrorText(PictureError error);
+
+// The reason as the log names it.
+const char *pictureErrorName(PictureError error);
+
+// The decoder process reports a refusal through its exit status: 0 for a picture sent, these
+// for the reasons it can tell; any other status is a decoder gone wrong.
+int decoderExitCode(PictureError error);
+PictureError fromDecoderExitCode(int code);
+
+} // namespace toolkit
+
+// Refused pictures, failed sandbox steps and, at debug level only, what the decoder printed.
+// Only warnings are on by default, so a normal load prints nothing.
+Q_DECLARE_LOGGING_CATEGORY(lcPicture)
