@@ -23,8 +23,9 @@ string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "optionally over a tiled background image.\n"
     "Its user interface is Japanese.")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The Japanese captions need a Japanese font, which no linked library brings along.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic")
+# The Japanese captions need a Japanese font, and Qt's own texts (context menus, the file
+# dialog) their Japanese catalogue; no linked library brings either along.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-ipafont-mincho")
 
 include(CPack)

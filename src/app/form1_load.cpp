@@ -52,6 +52,9 @@ void Form1::Form_Load()
         if (const std::optional<QString> name = m_fonts.font(i))
             Combo1->addItem(*name);
         toolkit::processPendingMessages();
+        // Closing the window ends the program: the rest of the list is not wanted.
+        if (!isVisible())
+            break;
     }
     Combo1->setText(QStringLiteral("ＭＳ Ｐゴシック"));
     setWindowTitle(QStringLiteral("Typorama"));

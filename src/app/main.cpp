@@ -1,6 +1,7 @@
-#include "app/form1.h"
-#include "fonts/fonts.h"
+#include "app/program.h"
+#include "toolkit/application.h"
 #include "toolkit/classicstyle.h"
+#include "fonts/fonts.h"
 
 #include <QApplication>
 
@@ -10,9 +11,8 @@ int main(int argc, char *argv[])
     QApplication::setStyle(new toolkit::ClassicStyle);
     QApplication::setApplicationName(QStringLiteral("Typorama"));
     QApplication::setDesktopFileName(QStringLiteral("io.github.typorama.Typorama"));
+    toolkit::initialiseApplication();
     toolkit::initialiseFonts();
     const toolkit::SystemFonts fonts;
-    Form1 form(fonts);
-    form.Form_Load();
-    return QApplication::exec();
+    return runProgram(fonts);
 }

@@ -22,6 +22,7 @@ protected:
     void paintEvent(QPaintEvent *event) override
     {
         m_box->finishDrawing();
+        m_box->ensureSurface();
         QPainter painter(this);
         painter.drawImage(
             event->rect(), m_box->m_image,
@@ -31,6 +32,8 @@ protected:
     // A pending resize delivered at the first show must not erase what was drawn before it.
     void resizeEvent(QResizeEvent *) override
     {
+        if (m_box->m_surfaceStale)
+            return;
         if (m_box->m_image.size() != size() * m_box->devicePixelRatioF())
             m_box->resetSurface();
     }
@@ -67,6 +70,9 @@ void PictureBox::setBackColor(const QColor &colour)
 void PictureBox::setPicture(const Picture &picture)
 {
     m_picture = picture;
+    // The converted copy kept for a run of tiles may be of the picture that goes now.
+    m_drawable = QImage();
+    m_drawableKey = 0;
     if (m_autoSize)
         fitToPicture();
     resetSurface();
@@ -101,11 +107,24 @@ void PictureBox::resizeEvent(QResizeEvent *event)
     m_surface->setGeometry(contentsRect());
 }
 
-// Starts the surface afresh: the background colour, then the picture at the top-left corner.
+// Starts the surface afresh. It is made when it is first shown or drawn on, so that a box
+// that is never shown (a hidden holder the size of a large picture) keeps no surface at all.
 void PictureBox::resetSurface()
 {
     finishDrawing();
     m_surface->setGeometry(contentsRect());
+    m_image = QImage();
+    m_surfaceStale = true;
+    m_surface->update();
+}
+
+// The surface as a fresh start makes it: the background colour, then the picture at the
+// top-left corner.
+void PictureBox::ensureSurface()
+{
+    if (!m_surfaceStale)
+        return;
+    m_surfaceStale = false;
     const qreal ratio = devicePixelRatioF();
     QImage image(contentsRect().size() * ratio, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(ratio);
@@ -113,11 +132,11 @@ void PictureBox::resetSurface()
     m_image = std::move(image);
     if (!m_picture.isEmpty())
         paintPicture(m_picture, 0, 0);
-    m_surface->update();
 }
 
 bool PictureBox::paintPicture(const Picture &picture, double left, double top)
 {
+    ensureSurface();
     if (picture.isEmpty() || m_image.isNull())
         return false;
     // The painter stays open across calls, so a run of thousands of small tiles pays for
@@ -169,6 +188,7 @@ float PictureBox::scaleHeight() const
 
 QImage PictureBox::surfaceImage()
 {
+    ensureSurface();
     finishDrawing();
     return m_image;
 }

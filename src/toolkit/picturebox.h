@@ -54,6 +54,7 @@ protected:
 private:
     friend class DrawingSurface;
     void resetSurface();
+    void ensureSurface();
     void finishDrawing();
     void fitToPicture();
     const QImage &drawable(const QImage &image);
@@ -66,6 +67,7 @@ private:
     qint64 m_drawableKey = 0;
     QImage m_drawable;
     bool m_autoSize = false;
+    bool m_surfaceStale = true;
 };
 
 } // namespace toolkit

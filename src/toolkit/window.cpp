@@ -84,12 +84,26 @@ void setEnabled(QWidget *window, bool enabled)
         focus->setFocus(Qt::OtherFocusReason);
 }
 
+// Qt clears the pointer of a disabled window, and start-up shows its hourglass over a window
+// disabled for input: the hourglass is also made the application's override pointer while
+// the window asks for it, which Qt shows over every window, disabled or not.
 void setMousePointer(QWidget *window, int pointer)
 {
-    if (pointer == Hourglass)
+    static constexpr char overrideKey[] = "toolkit_hourglassOverride";
+    const bool overriding = window->property(overrideKey).toBool();
+    if (pointer == Hourglass) {
         window->setCursor(Qt::WaitCursor);
-    else
-        window->unsetCursor();
+        if (!overriding) {
+            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+            window->setProperty(overrideKey, true);
+        }
+        return;
+    }
+    window->unsetCursor();
+    if (overriding) {
+        QGuiApplication::restoreOverrideCursor();
+        window->setProperty(overrideKey, false);
+    }
 }
 
 std::int32_t hWnd(QWidget *window)

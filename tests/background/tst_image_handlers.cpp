@@ -3,6 +3,7 @@
 #include "support/image_bytes.h"
 #include "support/loadedform.h"
 #include "support/picture_faults.h"
+#include "support/resident_memory.h"
 #include "fonts/fonts.h"
 #include "toolkit/picturebox.h"
 #include "picture/pictureerror.h"
@@ -296,6 +297,42 @@ private slots:
         QCOMPARE(form.Picture1->backColor(), back);
         QCOMPARE((QStringList{form.TextC[0]->text(), form.TextC[1]->text(), form.TextC[2]->text()}),
                  values);
+    }
+
+    // Clearing keeps nothing of a large picture: neither the holder's copy, nor a surface of
+    // its size, nor a converted copy made for drawing the tiles.
+    void clearFreesThePicture_data()
+    {
+        QTest::addColumn<QString>("path");
+        QImage truecolour(6000, 6000, QImage::Format_RGB32);
+        QPainter(&truecolour).fillRect(truecolour.rect(), QGradient(QGradient::RiverCity));
+        QTest::newRow("6000×6000 JPEG")
+            << write(QStringLiteral("large.jpg"), encoded(truecolour, "jpg"));
+        truecolour = QImage();
+        QImage palette(6000, 6000, QImage::Format_Indexed8);
+        palette.setColorTable({qRgb(255, 0, 0), qRgb(0, 0, 255)});
+        palette.fill(1);
+        QTest::newRow("6000×6000 8-bit BMP")
+            << write(QStringLiteral("large.bmp"), encoded(palette, "bmp"));
+    }
+    void clearFreesThePicture()
+    {
+        QFETCH(QString, path);
+        Form1 &form = **m_form;
+        // A first load and clear settle what the loader keeps for good.
+        load(m_tilePath);
+        form.Command3_Click();
+        const qint64 before = residentMemoryBytes();
+        load(path);
+        QCOMPARE(form.Picture2->picture().image().size(), QSize(6000, 6000));
+        const qint64 loaded = residentMemoryBytes() - before;
+        form.Command3_Click();
+        QApplication::processEvents();
+        const qint64 kept = residentMemoryBytes() - before;
+        QVERIFY2(loaded > 30 << 20, qPrintable(QString::number(loaded)));
+        QVERIFY2(
+            kept < 16 << 20,
+            qPrintable(QStringLiteral("%1 MB of %2 MB kept").arg(kept >> 20).arg(loaded >> 20)));
     }
 
     void clearWithNoImageChangesNothing()

@@ -21,6 +21,11 @@ QString programPath()
     return installed.isEmpty() ? QStringLiteral(TYPORAMA_EXECUTABLE) : installed;
 }
 
+QString manyFontsProgramPath()
+{
+    return QStringLiteral(TYPORAMA_MANY_FONTS_PROGRAM);
+}
+
 void keepScreenshot(const QImage &image, const QString &name)
 {
     const QString folder = qEnvironmentVariable("TYPORAMA_E2E_SHOTS");

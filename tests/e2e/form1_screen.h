@@ -14,6 +14,9 @@ class XSession;
 // The program under test: the one named by the environment variable TYPORAMA_EXECUTABLE (an
 // installed copy, say), else the one built beside the tests.
 QString programPath();
+// The program built over the installed fonts and 20,000 made-up families, for a start-up that
+// lasts long enough to be watched.
+QString manyFontsProgramPath();
 
 // Keeps a screenshot under the folder named by TYPORAMA_E2E_SHOTS, when it is set, for a person
 // to look at.

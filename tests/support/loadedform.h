@@ -9,7 +9,8 @@
 class Form1;
 
 // The main window brought to its working state by its own start-up, over a short fake font
-// list. Needs a QApplication on which toolkit::initialiseFonts() has run.
+// list, in an application readied as the program's own. Needs a QApplication on which
+// toolkit::initialiseFonts() has run.
 class LoadedForm
 {
 public:

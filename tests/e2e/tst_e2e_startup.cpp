@@ -1,0 +1,113 @@
+#include "e2e/form1_screen.h"
+#include "e2e/xclient.h"
+#include "support/xsession.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+
+#include <memory>
+
+// Start-up on a machine with thousands of fonts, watched on the real window: the busy pointer
+// while the fonts are listed, and a close request in the middle of the listing.
+class TestE2eStartup : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanup();
+    void cleanupTestCase();
+    void closeDuringListingEndsTheProgram_data();
+    void closeDuringListingEndsTheProgram();
+    void pointerIsBusyWhileListing();
+
+private:
+    // Starts the program with the pointer over the middle of the screen, where its window
+    // comes up, and waits for the window that says it is listing the fonts.
+    std::optional<XSession::Window> startListing();
+
+    std::unique_ptr<XSession> m_x;
+};
+
+namespace {
+
+const QString waitingTitle = QStringLiteral("^フォント読み込み中");
+constexpr int closeLimitMs = 2000;
+
+} // namespace
+
+void TestE2eStartup::initTestCase()
+{
+    m_x = std::make_unique<XSession>();
+    QVERIFY2(m_x->start(), qPrintable(m_x->errorString()));
+}
+
+void TestE2eStartup::cleanup()
+{
+    stopAfterTest(*m_x);
+}
+
+void TestE2eStartup::cleanupTestCase()
+{
+    m_x.reset();
+}
+
+std::optional<XSession::Window> TestE2eStartup::startListing()
+{
+    if (!m_x->xdotool(
+            {QStringLiteral("mousemove"), QStringLiteral("640"), QStringLiteral("512")}) ||
+        !m_x->startProgram(manyFontsProgramPath()))
+        return std::nullopt;
+    return m_x->findWindow(waitingTitle, 20000);
+}
+
+void TestE2eStartup::closeDuringListingEndsTheProgram_data()
+{
+    QTest::addColumn<bool>("closeButton");
+    QTest::newRow("WM_DELETE_WINDOW") << false;
+    QTest::newRow("the frame's close button") << true;
+}
+
+void TestE2eStartup::closeDuringListingEndsTheProgram()
+{
+    QFETCH(bool, closeButton);
+    const std::optional<XSession::Window> window = startListing();
+    QVERIFY2(window, qPrintable(m_x->errorString()));
+    QVERIFY(m_x->windowTitle(window->id).startsWith(QStringLiteral("フォント読み込み中")));
+    QElapsedTimer timer;
+    timer.start();
+    if (closeButton) {
+        // Openbox puts it at the right end of the title bar, just above the client area.
+        QVERIFY(m_x->click(window->geometry.topRight() + QPoint(-10, -12)));
+    } else {
+        QVERIFY(xclient::requestClose(m_x->display(), window->id));
+    }
+    QVERIFY2(m_x->program()->waitForFinished(closeLimitMs),
+             "the program went on running after its window was closed");
+    qInfo("ended %lld ms after the close request", timer.elapsed());
+    QCOMPARE(m_x->program()->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(m_x->program()->exitCode(), 0);
+}
+
+void TestE2eStartup::pointerIsBusyWhileListing()
+{
+    const std::optional<XSession::Window> window = startListing();
+    QVERIFY2(window, qPrintable(m_x->errorString()));
+    // Over the bare lower edge of the canvas, where a working window shows the arrow.
+    const QPoint canvas = window->geometry.bottomLeft() + QPoint(200, -12);
+    QVERIFY(m_x->xdotool(
+        {QStringLiteral("mousemove"), QString::number(canvas.x()), QString::number(canvas.y())}));
+    const std::optional<QImage> listing = xclient::cursorImage(m_x->display());
+    // The pointer was read while the listing still ran.
+    QVERIFY(m_x->windowTitle(window->id).startsWith(QStringLiteral("フォント読み込み中")));
+    QVERIFY(listing);
+    QVERIFY(Form1Screen::find(*m_x));
+    const std::optional<QImage> ready = xclient::cursorImage(m_x->display());
+    QVERIFY(ready);
+    keepScreenshot(*listing, QStringLiteral("pointer-listing"));
+    keepScreenshot(*ready, QStringLiteral("pointer-ready"));
+    QVERIFY2(*listing != *ready, "the pointer did not change when start-up ended");
+}
+
+QTEST_GUILESS_MAIN(TestE2eStartup)
+#include "tst_e2e_startup.moc"
