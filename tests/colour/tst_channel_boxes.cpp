@@ -455,7 +455,8 @@ void ChannelBoxes::focusThatNeverLeftSelectsNothing()
         auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
         QAction *paste = nullptr;
         for (QAction *action : menu->actions()) {
-            if (action->text().remove(u'&').startsWith(QStringLiteral("Paste")))
+            // The menu's texts are Qt's own, in the language of its loaded catalogue.
+            if (action->text().startsWith(QCoreApplication::translate("QLineEdit", "&Paste")))
                 paste = action;
         }
         QVERIFY(paste && paste->isEnabled());
