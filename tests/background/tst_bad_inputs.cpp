@@ -3,14 +3,14 @@
 // were, the user is told once, the window goes on working, and its memory does not grow.
 #include "app/form1.h"
 #include "background/clscomdlg.h"
+#include "fonts/fonts.h"
 #include "helpers/standins.h"
+#include "picture/decoderprocess.h"
 #include "support/image_bytes.h"
 #include "support/loadedform.h"
 #include "support/metafile_fixtures.h"
 #include "support/resident_memory.h"
 #include "support/sample_gif.h"
-#include "picture/decoderprocess.h"
-#include "fonts/fonts.h"
 #include "toolkit/label.h"
 #include "toolkit/picturebox.h"
 #include "toolkit/textbox.h"
@@ -256,17 +256,21 @@ private slots:
         failing("emf frame enormous",
                 write(QStringLiteral("huge.emf"),
                       withLe32(withLe32(emf, 32, 2147483647), 36, 2147483647)),
-                PictureError::Truncated);
+                PictureError::TooLarge);
         failing("emf frame negative",
                 write(QStringLiteral("negative.emf"), withLe32(emf, 32, -1000000)),
                 PictureError::Truncated);
         const QByteArray wmf = fixtures::placeableWmf();
         failing("wmf frame enormous",
                 write(QStringLiteral("huge.wmf"), withLe16(withLe16(wmf, 10, 32767), 14, 1)),
-                PictureError::Truncated);
+                PictureError::TooLarge);
         failing("wmf frame negative",
                 write(QStringLiteral("negative.wmf"), withLe16(wmf, 10, quint16(-30000))),
                 PictureError::Truncated);
+        // Only versions 1.0 and 3.0 of the plain header make a WMF.
+        failing("plain wmf of unknown version",
+                write(QStringLiteral("version.wmf"), withLe16(fixtures::plainWmf(), 4, 0x0200)),
+                PictureError::UnknownFormat);
 
         // Decoders that crash, hang or take memory without end, given a good picture.
         const QString good = write(QStringLiteral("good.bmp"), encoded(image, "bmp"));

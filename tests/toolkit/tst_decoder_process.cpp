@@ -1,13 +1,14 @@
+#include "fonts/fonts.h"
 #include "helpers/standins.h"
+#include "picture/decoderprocess.h"
+#include "picture/pictureloader.h"
+#include "picture/picturewire.h"
 #include "support/image_bytes.h"
 #include "support/metafile_fixtures.h"
 #include "support/picture_faults.h"
 #include "support/resident_memory.h"
 #include "support/sample_gif.h"
-#include "picture/decoderprocess.h"
-#include "fonts/fonts.h"
-#include "picture/pictureloader.h"
-#include "picture/picturewire.h"
+#include "toolkit/loadpicture.h"
 
 #include <QBuffer>
 #include <QElapsedTimer>

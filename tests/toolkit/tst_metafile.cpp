@@ -1,7 +1,7 @@
-#include "support/metafile_fixtures.h"
 #include "fonts/fonts.h"
 #include "picture/metafile/metafile.h"
-#include "picture/pictureloader.h"
+#include "support/metafile_fixtures.h"
+#include "toolkit/loadpicture.h"
 
 #include <QtEndian>
 #include <QtTest>

@@ -1,6 +1,6 @@
 #include "support/image_bytes.h"
 #include "support/picture_faults.h"
-#include "picture/pictureloader.h"
+#include "toolkit/loadpicture.h"
 
 #include <QBuffer>
 #include <QDir>
