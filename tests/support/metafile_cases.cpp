@@ -2,6 +2,8 @@
 // they must draw.
 #include "support/metafile_fixtures.h"
 
+#include "picture/metafile/records.h"
+
 #include <QStringEncoder>
 
 #include <cstring>
@@ -9,6 +11,9 @@
 
 namespace fixtures {
 namespace {
+
+using toolkit::metafile::EmfRecord;
+using toolkit::metafile::WmfRecord;
 
 const QColor none;
 const QColor black(0, 0, 0);
@@ -73,29 +78,32 @@ class Emf
 public:
     Emf()
     {
-        add(18, {1});
-        add(38, {0, 5, 0, 0, 0});
-        add(37, {0});
+        add(EmfRecord::SetBkMode, {1});
+        add(EmfRecord::CreatePen, {0, 5, 0, 0, 0});
+        add(EmfRecord::SelectObject, {0});
     }
-    void add(qint32 type, std::initializer_list<qint64> fields, const QByteArray &tail = {})
+    void add(EmfRecord type, std::initializer_list<qint64> fields, const QByteArray &tail = {})
     {
         const QByteArray body = padded(words(fields) + tail, 4);
-        m_records += words({type, qint32(8 + body.size())}) + body;
+        m_records += words({qint32(type), qint32(8 + body.size())}) + body;
         ++m_count;
     }
-    void brush(const QColor &c) { select(39, {0, colorref(c), 0}); }
-    void pen(int width, const QColor &c) { select(38, {0, width, 0, colorref(c)}); }
+    void brush(const QColor &c) { select(EmfRecord::CreateBrushIndirect, {0, colorref(c), 0}); }
+    void pen(int width, const QColor &c)
+    {
+        select(EmfRecord::CreatePen, {0, width, 0, colorref(c)});
+    }
     void font(qint32 height, qint32 escapement)
     {
-        select(82, {height, 0, escapement, escapement, 400},
+        select(EmfRecord::ExtCreateFontIndirectW, {height, 0, escapement, escapement, 400},
                words({qint32(0x80000000)}) + words({0}) + padded(utf16(face), 64));
     }
     // Creates an object in the next slot and selects it.
-    qint32 select(qint32 type, std::initializer_list<qint64> fields, const QByteArray &tail = {})
+    qint32 select(EmfRecord type, std::initializer_list<qint64> fields, const QByteArray &tail = {})
     {
         QByteArray body = words({m_slot}) + words(fields);
         add(type, {}, body + tail);
-        add(37, {m_slot});
+        add(EmfRecord::SelectObject, {m_slot});
         return m_slot++;
     }
     void text(const QPoint &at, const QString &s, qint32 step, const QRect &bounds)
@@ -104,7 +112,7 @@ public:
         QByteArray dx;
         for (int i = 0; i < s.size(); ++i)
             dx += words({step});
-        add(84,
+        add(EmfRecord::ExtTextOutW,
             {bounds.left(), bounds.top(), bounds.right() + 1, bounds.bottom() + 1, 1, 0, 0, at.x(),
              at.y(), qint32(s.size()), 76, 0, 0, 0, -1, -1, qint32(76 + string.size())},
             string + dx);
@@ -113,7 +121,7 @@ public:
                     const QByteArray &bits, qint32 rop, qint32 usage = 0)
     {
         const QByteArray head = padded(info, 4);
-        add(81,
+        add(EmfRecord::StretchDiBits,
             {to.left(), to.top(), to.right() + 1, to.bottom() + 1, to.x(), to.y(), 0, 0,
              from.width(), from.height(), 80, qint32(info.size()), qint32(80 + head.size()),
              qint32(bits.size()), usage, rop, to.width(), to.height()},
@@ -121,7 +129,7 @@ public:
     }
     QByteArray bytes() const
     {
-        const QByteArray eof = words({14, 20, 0, 16, 20});
+        const QByteArray eof = words({qint32(EmfRecord::Eof), 20, 0, 16, 20});
         const qint32 total = 88 + m_records.size() + eof.size();
         return words({1,
                       88,
@@ -163,21 +171,21 @@ class Wmf
 public:
     Wmf()
     {
-        add(0x0103, {8});
-        add(0x020C, {H * 15, W * 15});
-        add(0x0102, {1});
-        object(0x02FA, halves({5, 0, 0, 0, 0}));
+        add(WmfRecord::SetMapMode, {8});
+        add(WmfRecord::SetWindowExt, {H * 15, W * 15});
+        add(WmfRecord::SetBkMode, {1});
+        object(WmfRecord::CreatePenIndirect, halves({5, 0, 0, 0, 0}));
     }
-    void add(int function, std::initializer_list<int> params, const QByteArray &tail = {})
+    void add(WmfRecord function, std::initializer_list<int> params, const QByteArray &tail = {})
     {
         const QByteArray body = padded(halves(params) + tail, 2);
-        m_records += words({3 + qint32(body.size() / 2)}) + halves({function}) + body;
+        m_records += words({3 + qint32(body.size() / 2)}) + halves({int(function)}) + body;
     }
     // Creates an object, which takes the lowest free slot, and selects it.
-    void object(int function, const QByteArray &body)
+    void object(WmfRecord function, const QByteArray &body)
     {
         add(function, {}, body);
-        add(0x012D, {m_slot++});
+        add(WmfRecord::SelectObject, {m_slot++});
     }
     QByteArray bytes() const
     {
@@ -211,16 +219,16 @@ Case emfTurnedText(const char *name, int mapMode, double unitsPerPixel, bool yUp
     Emf emf;
     const bool upward = (escapement == 900) != yUp;
     const QPoint at = upward ? QPoint(40, 172) : QPoint(200, 40);
-    emf.add(17, {mapMode});
+    emf.add(EmfRecord::SetMapMode, {mapMode});
     QPoint logical(at.x() * unitsPerPixel, (yUp ? -at.y() : at.y()) * unitsPerPixel);
     if (mapMode == 8) {
-        emf.add(10, {0, H});
-        emf.add(9, {W, -H});
-        emf.add(11, {W, H});
+        emf.add(EmfRecord::SetWindowOrgEx, {0, H});
+        emf.add(EmfRecord::SetWindowExtEx, {W, -H});
+        emf.add(EmfRecord::SetViewportExtEx, {W, H});
         logical.ry() += H;
     }
     emf.font(-qRound(textPixels * unitsPerPixel), escapement);
-    emf.add(22, {24});
+    emf.add(EmfRecord::SetTextAlign, {24});
     const QRect bounds = turnedText(at, upward);
     emf.text(logical, fourCharacters, qRound(textPixels * unitsPerPixel), bounds);
     return {name, emf.bytes(), {}, bounds};
@@ -230,17 +238,19 @@ Case wmfChartTitle()
 {
     Wmf wmf;
     const QPoint at(40, 172);
-    wmf.add(0x020B, {H * 15, 0});
-    wmf.add(0x020C, {-H * 15, W * 15});
+    wmf.add(WmfRecord::SetWindowOrg, {H * 15, 0});
+    wmf.add(WmfRecord::SetWindowExt, {-H * 15, W * 15});
     QStringEncoder toShiftJis("Shift_JIS");
-    wmf.object(0x02FB, halves({-textPixels * 15, 0, 2700, 2700, 400, 0, qint16(0x8000), 0, 0}) +
-                           padded(toShiftJis(Emf::face), 32));
-    wmf.add(0x012E, {24});
+    wmf.object(WmfRecord::CreateFontIndirect,
+               halves({-textPixels * 15, 0, 2700, 2700, 400, 0, qint16(0x8000), 0, 0}) +
+                   padded(toShiftJis(Emf::face), 32));
+    wmf.add(WmfRecord::SetTextAlign, {24});
     const QByteArray text = toShiftJis(fourCharacters);
     QByteArray dx;
     for (int i = 0; i < text.size(); ++i)
         dx += halves({qint16(i % 2 ? 0 : textPixels * 15)});
-    wmf.add(0x0A32, {qint16((H - at.y()) * 15), qint16(at.x() * 15), qint16(text.size()), 0},
+    wmf.add(WmfRecord::ExtTextOut,
+            {qint16((H - at.y()) * 15), qint16(at.x() * 15), qint16(text.size()), 0},
             padded(text, 2) + dx);
     return {"wmf chart title under a y-up window", wmf.bytes(), {}, turnedText(at, true)};
 }
@@ -252,15 +262,15 @@ Case rasterOperations()
 {
     Emf emf;
     emf.brush(red);
-    emf.add(43, {20, 20, 100, 80});
+    emf.add(EmfRecord::Rectangle, {20, 20, 100, 80});
     const QByteArray info = dibInfo(2, 2, 1, 0, quads({black, white}));
     // Black where the mask is black, the page (or the red below) where it is white.
     emf.stretchDib(QRect(40, 30, 80, 80), QSize(2, 2), info, checker, 0x008800C6);
     // White XOR the white page is the page; black XOR white is black.
     emf.stretchDib(QRect(150, 100, 40, 40), QSize(2, 2), info, checker, 0x00660046);
     // The page inverted is black.
-    emf.add(76, {150, 20, 190, 60, 150, 20, 40, 40, 0x00550009, 0, 0, 0,
-                 0,   0,  0,   0,  0,   0,  0,  0,  0,          0, 0, 0});
+    emf.add(EmfRecord::BitBlt, {150, 20, 190, 60, 150, 20, 40, 40, 0x00550009, 0, 0, 0,
+                                0,   0,  0,   0,  0,   0,  0,  0,  0,          0, 0, 0});
     return {"emf raster operations over the page",
             emf.bytes(),
             {{{60, 50}, black},
@@ -284,13 +294,15 @@ Case wmfPatternBrushes()
         dibRows += words({row < 4 ? 0x0F : 0xF0});  // bottom-up, 0 black, 1 white
         oldRows += halves({row < 4 ? 0xF0 : 0x0F}); // top-down
     }
-    wmf.object(0x0142, halves({5, 0}) + dibInfo(8, 8, 1, 0, quads({black, white})) + dibRows);
-    wmf.add(0x041B, {96 * 15, 112 * 15, 16 * 15, 16 * 15});
+    wmf.object(WmfRecord::DibCreatePatternBrush,
+               halves({5, 0}) + dibInfo(8, 8, 1, 0, quads({black, white})) + dibRows);
+    wmf.add(WmfRecord::Rectangle, {96 * 15, 112 * 15, 16 * 15, 16 * 15});
     // A monochrome device bitmap draws its 0 bits in the text colour, its 1 bits in the
     // background colour.
-    wmf.add(0x0209, {0, 0xff});
-    wmf.object(0x01F9, halves({0, 8, 8, 2, 0x0101, 0, 0}) + QByteArray(18, '\0') + oldRows);
-    wmf.add(0x041B, {96 * 15, 224 * 15, 16 * 15, 128 * 15});
+    wmf.add(WmfRecord::SetTextColor, {0, 0xff});
+    wmf.object(WmfRecord::CreatePatternBrush,
+               halves({0, 8, 8, 2, 0x0101, 0, 0}) + QByteArray(18, '\0') + oldRows);
+    wmf.add(WmfRecord::Rectangle, {96 * 15, 224 * 15, 16 * 15, 128 * 15});
     Case c{"wmf pattern brushes in device pixels", wmf.bytes(), {}, {}};
     for (const QPoint p : {QPoint(20, 20), QPoint(25, 20), QPoint(20, 26), QPoint(61, 43),
                            QPoint(66, 43), QPoint(101, 90)}) {
@@ -306,10 +318,11 @@ Case smallText()
     Emf emf;
     const QRect bounds(120, 110, 96, 48);
     emf.font(-48, 0);
-    emf.add(108, {bounds.left(), bounds.top(), 2, 0x100, 1, 0, 0}, utf16(QStringLiteral("亜宇")));
+    emf.add(EmfRecord::SmallTextOut, {bounds.left(), bounds.top(), 2, 0x100, 1, 0, 0},
+            utf16(QStringLiteral("亜宇")));
     // Single-byte characters cut by their clipping rectangle.
-    emf.add(24, {colorref(red)});
-    emf.add(108, {20, 20, 4, 0x204, 1, 0, 0, 20, 20, 80, 60}, "WWWW");
+    emf.add(EmfRecord::SetTextColor, {colorref(red)});
+    emf.add(EmfRecord::SmallTextOut, {20, 20, 4, 0x204, 1, 0, 0, 20, 20, 80, 60}, "WWWW");
     return {"emf small text",
             emf.bytes(),
             {{{10, 30}, none}, {{84, 30}, none}, {{110, 130}, none}},
@@ -324,9 +337,9 @@ QByteArray vertex(int x, int y, const QColor &c)
 Case gradients()
 {
     Emf emf;
-    emf.add(118, {20, 20, 220, 60, 2, 1, 0},
+    emf.add(EmfRecord::GradientFill, {20, 20, 220, 60, 2, 1, 0},
             vertex(20, 20, red) + vertex(220, 60, blue) + words({0, 1}));
-    emf.add(118, {20, 80, 220, 180, 3, 1, 2},
+    emf.add(EmfRecord::GradientFill, {20, 80, 220, 180, 3, 1, 2},
             vertex(20, 80, red) + vertex(220, 80, green) + vertex(20, 180, blue) +
                 words({0, 1, 2}));
     return {"emf gradient fills",
@@ -357,18 +370,18 @@ QByteArray region(std::initializer_list<QRect> rects)
 Case regionFills()
 {
     Emf emf;
-    const qint32 blueBrush = emf.select(39, {0, colorref(blue), 0});
+    const qint32 blueBrush = emf.select(EmfRecord::CreateBrushIndirect, {0, colorref(blue), 0});
     const QByteArray lShape = region({QRect(20, 20, 60, 40), QRect(20, 60, 30, 40)});
-    emf.add(71, {20, 20, 80, 100, qint32(lShape.size()), blueBrush}, lShape);
+    emf.add(EmfRecord::FillRgn, {20, 20, 80, 100, qint32(lShape.size()), blueBrush}, lShape);
     const QByteArray frame = region({QRect(120, 20, 80, 60)});
-    emf.add(72, {120, 20, 200, 80, qint32(frame.size()), blueBrush, 3, 3}, frame);
+    emf.add(EmfRecord::FrameRgn, {120, 20, 200, 80, qint32(frame.size()), blueBrush, 3, 3}, frame);
     emf.brush(red);
     const QByteArray paint = region({QRect(120, 100, 80, 40)});
-    emf.add(74, {120, 100, 200, 140, qint32(paint.size())}, paint);
+    emf.add(EmfRecord::PaintRgn, {120, 100, 200, 140, qint32(paint.size())}, paint);
     emf.brush(black);
-    emf.add(43, {20, 120, 60, 180});
+    emf.add(EmfRecord::Rectangle, {20, 120, 60, 180});
     const QByteArray invert = region({QRect(20, 120, 80, 60)});
-    emf.add(73, {20, 120, 100, 180, qint32(invert.size())}, invert);
+    emf.add(EmfRecord::InvertRgn, {20, 120, 100, 180, qint32(invert.size())}, invert);
     return {"emf region fills",
             emf.bytes(),
             {{{70, 30}, blue},
@@ -389,9 +402,9 @@ Case arcTo()
     // A line to where the arc starts, the arc counter-clockwise, then a line on from its end.
     Emf emf;
     emf.pen(5, black);
-    emf.add(27, {20, 100});
-    emf.add(55, {100, 60, 180, 140, 220, 100, 140, 20});
-    emf.add(54, {220, 20});
+    emf.add(EmfRecord::MoveToEx, {20, 100});
+    emf.add(EmfRecord::ArcTo, {100, 60, 180, 140, 220, 100, 140, 20});
+    emf.add(EmfRecord::LineTo, {220, 20});
     return {"emf arc continuing the line",
             emf.bytes(),
             {{{60, 100}, black},
@@ -407,10 +420,11 @@ Case alphaBlend()
     // Two premultiplied pixels, opaque blue and nothing, at half the opacity.
     Emf emf;
     emf.brush(red);
-    emf.add(43, {20, 20, 120, 100});
-    emf.add(114, {60, 40,  180,        120, 60, 40,         120, 80, 128 << 16 | 1 << 24,
-                  0,  0,   0x3F800000, 0,   0,  0x3F800000, 0,   0,  0,
-                  0,  108, 40,         148, 8,  2,          1},
+    emf.add(EmfRecord::Rectangle, {20, 20, 120, 100});
+    emf.add(EmfRecord::AlphaBlend,
+            {60, 40,  180,        120, 60, 40,         120, 80, 128 << 16 | 1 << 24,
+             0,  0,   0x3F800000, 0,   0,  0x3F800000, 0,   0,  0,
+             0,  108, 40,         148, 8,  2,          1},
             dibInfo(2, 1, 32, 0, {}) + words({qint32(0xff0000ff), 0}));
     return {"emf alpha blend",
             emf.bytes(),
@@ -435,8 +449,8 @@ Case compressedAndPaletteBitmaps()
     QByteArray entries = halves({0x300, 6});
     for (const QColor &c : {white, white, white, QColor(255, 128, 0), white, QColor(0, 128, 128)})
         entries += words({colorref(c)});
-    emf.add(49, {9}, entries);
-    emf.add(48, {9});
+    emf.add(EmfRecord::CreatePalette, {9}, entries);
+    emf.add(EmfRecord::SelectPalette, {9});
     emf.stretchDib(QRect(20, 100, 80, 80), QSize(2, 2), dibInfo(2, 2, 1, 0, halves({3, 5}), 2),
                    checker, 0x00CC0020, 1);
     return {"emf compressed and palette bitmaps",
