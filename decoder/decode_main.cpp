@@ -1,6 +1,6 @@
 // typorama-decode: decodes one picture for the window, in a process of its own, so that a
 // decoder that crashes, hangs or runs out of memory ends only this process. The file's bytes
-// come on standard input, the picture goes to standard output (toolkit/picturewire.h); the
+// come on standard input, the picture goes to standard output (picture/picturewire.h); the
 // exit status is 0 only when a picture was written, and else tells why where it can
 // (picture/pictureerror.h). Its messages go to standard error, which the window reads. The window
 // sets the limits this process runs under before it starts.
@@ -10,8 +10,8 @@
 #include "picture/pictureloader.h"
 #include "picture/picturewire.h"
 
-#include <QGuiApplication>
 #include <QByteArray>
+#include <QGuiApplication>
 #include <QImage>
 
 #include <cerrno>

@@ -1,8 +1,8 @@
 #include "app/form1.h"
 
 #include "background/clscomdlg.h"
+#include "toolkit/loadpicture.h"
 #include "toolkit/picturebox.h"
-#include "picture/pictureloader.h"
 
 #include <QGroupBox>
 #include <QMessageBox>

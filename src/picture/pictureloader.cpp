@@ -1,146 +1,58 @@
 #include "picture/pictureloader.h"
 
-#include "picture/decoderprocess.h"
+#include "picture/bytereader.h"
 #include "picture/metafile/metafile.h"
 #include "picture/runlengthbmp.h"
+#include "picture/sniffer.h"
 
 #include <QBuffer>
 #include <QByteArray>
-#include <QFile>
 #include <QImageReader>
 
 #include <algorithm>
 #include <cstdlib>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 namespace toolkit {
 namespace {
-
-enum class Content { Bmp, Gif, Jpeg, Icon, Metafile, Unknown };
-
-unsigned byteAt(const QByteArray &data, qint64 pos)
-{
-    return static_cast<quint8>(data[pos]);
-}
-
-quint32 le16(const QByteArray &data, qint64 pos)
-{
-    return byteAt(data, pos) | byteAt(data, pos + 1) << 8;
-}
-
-quint32 le32(const QByteArray &data, qint64 pos)
-{
-    return le16(data, pos) | le16(data, pos + 2) << 16;
-}
-
-quint32 be16(const QByteArray &data, qint64 pos)
-{
-    return byteAt(data, pos) << 8 | byteAt(data, pos + 1);
-}
-
-// The whole of a regular file. Anything else (a folder, a device, a pipe) is refused without
-// reading; opening never blocks, since a pipe with no writer would hold the window forever.
-std::optional<QByteArray> readRegularFile(const QString &path, PictureError &why)
-{
-    why = PictureError::Unreadable;
-    if (path.isEmpty())
-        return std::nullopt;
-    const int fd =
-        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0)
-        return std::nullopt;
-    QFile file;
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        return std::nullopt;
-    }
-    struct stat status = {};
-    if (::fstat(fd, &status) != 0)
-        return std::nullopt;
-    why = PictureError::NotRegularFile;
-    if (!S_ISREG(status.st_mode))
-        return std::nullopt;
-    why = PictureError::TooLarge;
-    if (status.st_size > maxPictureFileBytes)
-        return std::nullopt;
-    QByteArray data = file.read(maxPictureFileBytes + 1);
-    if (data.size() > maxPictureFileBytes)
-        return std::nullopt;
-    why = PictureError::None;
-    return data;
-}
-
-bool startsWith(const QByteArray &data, const char *magic, qint64 length)
-{
-    return data.size() >= length && std::equal(magic, magic + length, data.constData());
-}
-
-bool isMetafile(const QByteArray &data)
-{
-    // A placeable WMF, a WMF held in memory or on disk, or an EMF (header record and signature).
-    if (startsWith(data, "\xD7\xCD\xC6\x9A", 4))
-        return true;
-    if (data.size() >= 18 && (le16(data, 0) == 1 || le16(data, 0) == 2) && le16(data, 2) == 9)
-        return true;
-    return data.size() >= 44 && le32(data, 0) == 1 && startsWith(data.mid(40, 4), " EMF", 4);
-}
-
-Content contentOf(const QByteArray &data)
-{
-    if (startsWith(data, "BM", 2))
-        return Content::Bmp;
-    if (startsWith(data, "GIF87a", 6) || startsWith(data, "GIF89a", 6))
-        return Content::Gif;
-    if (startsWith(data, "\xFF\xD8\xFF", 3))
-        return Content::Jpeg;
-    if (startsWith(data, "\x00\x00\x01\x00", 4))
-        return Content::Icon;
-    if (isMetafile(data))
-        return Content::Metafile;
-    return Content::Unknown;
-}
 
 // Qt's decoders hand back what they could read of a file cut short, with the rest filled in;
 // these checks make sure the pixel data of the picture is there in full before decoding, and
 // that the picture keeps within the pixel bound. Each gives the reason to refuse, or None.
 
-PictureError bmpCheck(const QByteArray &data, qint64 maxPixels)
+PictureError bmpCheck(const ByteReader &in, qint64 maxPixels)
 {
-    if (data.size() < 26)
+    if (in.size() < 26)
         return PictureError::Truncated;
-    const qint64 offset = le32(data, 10);
-    const quint32 headerSize = le32(data, 14);
+    const qint64 offset = in.u32(10);
+    const quint32 headerSize = in.u32(14);
     if (headerSize == 12) {
-        const qint64 width = le16(data, 18);
-        const qint64 height = le16(data, 20);
+        const qint64 width = in.u16(18);
+        const qint64 height = in.u16(20);
         if (width * height > maxPixels)
             return PictureError::TooLarge;
-        const qint64 rowBytes = (width * le16(data, 24) + 31) / 32 * 4;
-        return offset + rowBytes * height <= data.size() ? PictureError::None
-                                                         : PictureError::Truncated;
+        const qint64 rowBytes = (width * in.u16(24) + 31) / 32 * 4;
+        return offset + rowBytes * height <= in.size() ? PictureError::None
+                                                       : PictureError::Truncated;
     }
-    if (data.size() < 38)
+    if (in.size() < 38)
         return PictureError::Truncated;
     // A negative height marks a picture stored from its top line down.
-    const qint64 width = qint32(le32(data, 18));
-    const qint64 height = std::abs(qint64(qint32(le32(data, 22))));
-    const qint64 bitCount = le16(data, 28);
+    const qint64 width = qint32(in.u32(18));
+    const qint64 height = std::abs(qint64(qint32(in.u32(22))));
+    const qint64 bitCount = in.u16(28);
     if (width <= 0)
         return PictureError::Truncated;
     if (width * height > maxPixels)
         return PictureError::TooLarge;
     const qint64 rowBytes = (width * bitCount + 31) / 32 * 4;
-    return offset + rowBytes * height <= data.size() ? PictureError::None : PictureError::Truncated;
+    return offset + rowBytes * height <= in.size() ? PictureError::None : PictureError::Truncated;
 }
 
 // Skips a run of GIF sub-blocks; the position after its terminator, or nothing.
-std::optional<qint64> skipSubBlocks(const QByteArray &data, qint64 pos)
+std::optional<qint64> skipSubBlocks(const ByteReader &in, qint64 pos)
 {
-    while (pos < data.size()) {
-        const unsigned length = byteAt(data, pos);
+    while (pos < in.size()) {
+        const unsigned length = in.u8(pos);
         pos += 1 + length;
         if (length == 0)
             return pos;
@@ -149,31 +61,31 @@ std::optional<qint64> skipSubBlocks(const QByteArray &data, qint64 pos)
 }
 
 // The first frame's data must be there to its end, and the frame must fit the pixel bound.
-PictureError gifCheck(const QByteArray &data, qint64 maxPixels)
+PictureError gifCheck(const ByteReader &in, qint64 maxPixels)
 {
-    if (data.size() < 13)
+    if (in.size() < 13)
         return PictureError::Truncated;
-    const qint64 screenWidth = le16(data, 6);
-    const qint64 screenHeight = le16(data, 8);
-    const unsigned packed = byteAt(data, 10);
+    const qint64 screenWidth = in.u16(6);
+    const qint64 screenHeight = in.u16(8);
+    const unsigned packed = in.u8(10);
     qint64 pos = 13 + ((packed & 0x80) ? 3 * (2 << (packed & 7)) : 0);
-    while (pos < data.size()) {
-        const unsigned block = byteAt(data, pos);
+    while (pos < in.size()) {
+        const unsigned block = in.u8(pos);
         if (block == 0x21) {
-            const std::optional<qint64> next = skipSubBlocks(data, pos + 2);
+            const std::optional<qint64> next = skipSubBlocks(in, pos + 2);
             if (!next)
                 return PictureError::Truncated;
             pos = *next;
         } else if (block == 0x2C) {
-            if (pos + 10 > data.size())
+            if (pos + 10 > in.size())
                 return PictureError::Truncated;
-            const qint64 right = le16(data, pos + 1) + le16(data, pos + 5);
-            const qint64 bottom = le16(data, pos + 3) + le16(data, pos + 7);
+            const qint64 right = in.u16(pos + 1) + in.u16(pos + 5);
+            const qint64 bottom = in.u16(pos + 3) + in.u16(pos + 7);
             if (std::max(right, screenWidth) * std::max(bottom, screenHeight) > maxPixels)
                 return PictureError::TooLarge;
-            const unsigned local = byteAt(data, pos + 9);
+            const unsigned local = in.u8(pos + 9);
             pos += 10 + ((local & 0x80) ? 3 * (2 << (local & 7)) : 0) + 1;
-            return skipSubBlocks(data, pos) ? PictureError::None : PictureError::Truncated;
+            return skipSubBlocks(in, pos) ? PictureError::None : PictureError::Truncated;
         } else {
             return PictureError::Truncated;
         }
@@ -181,35 +93,30 @@ PictureError gifCheck(const QByteArray &data, qint64 maxPixels)
     return PictureError::Truncated;
 }
 
-quint32 be32(const QByteArray &data, qint64 pos)
-{
-    return be16(data, pos) << 16 | be16(data, pos + 2);
-}
-
 // Every image of an icon lies inside the file and declares a size within the bound, in its
 // own header (a PNG's IHDR or a bitmap's info header, whose height counts the mask too), not
 // only in the directory, which cannot say more than 256 x 256.
-PictureError iconCheck(const QByteArray &data, qint64 maxPixels)
+PictureError iconCheck(const ByteReader &in, qint64 maxPixels)
 {
-    if (data.size() < 6)
+    if (in.size() < 6)
         return PictureError::Truncated;
-    const qint64 count = le16(data, 4);
-    if (count == 0 || 6 + count * 16 > data.size())
+    const qint64 count = in.u16(4);
+    if (count == 0 || 6 + count * 16 > in.size())
         return PictureError::Truncated;
     for (qint64 i = 0; i < count; ++i) {
         const qint64 entry = 6 + i * 16;
-        const qint64 bytes = le32(data, entry + 8);
-        const qint64 at = le32(data, entry + 12);
-        if (at + bytes > data.size() || bytes < 24)
+        const qint64 bytes = in.u32(entry + 8);
+        const qint64 at = in.u32(entry + 12);
+        if (at + bytes > in.size() || bytes < 24)
             return PictureError::Truncated;
         qint64 width = 0;
         qint64 height = 0;
-        if (startsWith(data.mid(at, 8), "\x89PNG\r\n\x1A\n", 8)) {
-            width = be32(data, at + 16);
-            height = be32(data, at + 20);
+        if (in.matches(at, "\x89PNG\r\n\x1A\n")) {
+            width = in.u32be(at + 16);
+            height = in.u32be(at + 20);
         } else {
-            width = qint32(le32(data, at + 4));
-            height = std::abs(qint64(qint32(le32(data, at + 8)))) / 2;
+            width = qint32(in.u32(at + 4));
+            height = std::abs(qint64(qint32(in.u32(at + 8)))) / 2;
         }
         if (width <= 0 || height < 0)
             return PictureError::Truncated;
@@ -223,31 +130,31 @@ PictureError iconCheck(const QByteArray &data, qint64 maxPixels)
 // says it is has been cut short and is refused like any other cut picture. An EMF's header
 // gives its length in bytes, a WMF's (after the placeable header, where there is one) in
 // 16-bit words.
-bool metafileComplete(const QByteArray &data)
+bool metafileComplete(const ByteReader &in, PictureFormat format)
 {
-    if (data.size() >= 44 && le32(data, 0) == 1 && startsWith(data.mid(40, 4), " EMF", 4))
-        return data.size() >= 52 && le32(data, 48) <= quint32(data.size());
-    const qint64 header = startsWith(data, "\xD7\xCD\xC6\x9A", 4) ? 22 : 0;
-    if (header + 10 > data.size())
+    if (format == PictureFormat::Emf)
+        return in.has(0, 52) && in.u32(48) <= quint32(in.size());
+    const qint64 header = in.u32(0) == wmfPlaceableKey ? wmfPlaceableSize : 0;
+    if (!in.has(header, 10))
         return false;
     // Writers differ on whether the placeable header counts; the more lenient reading is taken.
-    return qint64(le32(data, header + 6)) * 2 <= data.size();
+    return qint64(in.u32(header + 6)) * 2 <= in.size();
 }
 
 // Follows the segments and the entropy-coded scans to the end-of-image marker; a file that
 // ends before it has been cut short. Stray bytes between segments are passed over, as the
 // decoder passes over them with a warning. Every frame header on the way must keep within the
 // pixel bound.
-PictureError jpegCheck(const QByteArray &data, qint64 maxPixels)
+PictureError jpegCheck(const ByteReader &in, qint64 maxPixels)
 {
     qint64 pos = 2;
-    const qint64 size = data.size();
+    const qint64 size = in.size();
     while (pos + 1 < size) {
-        if (byteAt(data, pos) != 0xFF) {
+        if (in.u8(pos) != 0xFF) {
             ++pos;
             continue;
         }
-        const unsigned marker = byteAt(data, pos + 1);
+        const unsigned marker = in.u8(pos + 1);
         if (marker == 0xFF || marker == 0x00) {
             ++pos;
             continue;
@@ -259,7 +166,7 @@ PictureError jpegCheck(const QByteArray &data, qint64 maxPixels)
             continue;
         if (pos + 1 >= size)
             return PictureError::Truncated;
-        const qint64 length = be16(data, pos);
+        const qint64 length = in.u16be(pos);
         if (length < 2)
             return PictureError::Truncated;
         // Start of frame, of any kind: precision, then height and width.
@@ -267,15 +174,15 @@ PictureError jpegCheck(const QByteArray &data, qint64 maxPixels)
             marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
         if (frame && pos + 7 > size)
             return PictureError::Truncated;
-        if (frame && qint64(be16(data, pos + 3)) * be16(data, pos + 5) > maxPixels)
+        if (frame && qint64(in.u16be(pos + 3)) * in.u16be(pos + 5) > maxPixels)
             return PictureError::TooLarge;
         pos += length;
         if (marker != 0xDA)
             continue;
         // Scan data: a 0xFF in it is followed by a stuffed zero or a restart marker.
         while (pos + 1 < size) {
-            if (byteAt(data, pos) == 0xFF) {
-                const unsigned next = byteAt(data, pos + 1);
+            if (in.u8(pos) == 0xFF) {
+                const unsigned next = in.u8(pos + 1);
                 if (next != 0x00 && next != 0xFF && !(next >= 0xD0 && next <= 0xD7))
                     break;
             }
@@ -375,57 +282,33 @@ std::optional<QImage> decodePicture(const QByteArray &data, qint64 maxPixels, Pi
 {
     if (why)
         *why = PictureError::None;
+    const ByteReader in(data);
     // The content, never the file's name, decides how it is read.
-    switch (contentOf(data)) {
-    case Content::Bmp:
+    switch (const PictureFormat format = pictureFormatOf(data)) {
+    case PictureFormat::Bmp:
         // Qt's reader leaves the pixels that run-length data skips uninitialised.
         if (isRunLengthBmp(data))
             return decodeRunLengthBmp(data, maxPixels, why);
-        return checked(bmpCheck(data, maxPixels), why,
+        return checked(bmpCheck(in, maxPixels), why,
                        [&] { return decodeRaster(data, "bmp", maxPixels, why); });
-    case Content::Gif:
-        return checked(gifCheck(data, maxPixels), why,
+    case PictureFormat::Gif:
+        return checked(gifCheck(in, maxPixels), why,
                        [&] { return decodeRaster(data, "gif", maxPixels, why); });
-    case Content::Jpeg:
-        return checked(jpegCheck(data, maxPixels), why,
+    case PictureFormat::Jpeg:
+        return checked(jpegCheck(in, maxPixels), why,
                        [&] { return decodeRaster(data, "jpeg", maxPixels, why); });
-    case Content::Icon:
-        return checked(iconCheck(data, maxPixels), why,
+    case PictureFormat::Icon:
+        return checked(iconCheck(in, maxPixels), why,
                        [&] { return decodeIcon(data, maxPixels, why); });
-    case Content::Metafile:
+    case PictureFormat::Wmf:
+    case PictureFormat::Emf:
         // Metafiles are drawn by their own decoder, within the same pixel bound.
-        return checked(metafileComplete(data) ? PictureError::None : PictureError::Truncated, why,
-                       [&]() -> std::optional<QImage> {
-                           std::optional<QImage> image = decodeMetafile(data, maxPixels);
-                           if (!image)
-                               return refuse(why, PictureError::Truncated);
-                           return image;
-                       });
-    case Content::Unknown:
+        return checked(metafileComplete(in, format) ? PictureError::None : PictureError::Truncated,
+                       why, [&] { return decodeMetafile(data, maxPixels, why); });
+    case PictureFormat::Unknown:
         break;
     }
     return refuse(why, PictureError::UnknownFormat);
-}
-
-std::optional<Picture> LoadPicture(const QString &path, PictureError *why)
-{
-    PictureError error = PictureError::None;
-    std::optional<QImage> image;
-    if (const std::optional<QByteArray> data = readRegularFile(path, error))
-        image = decodeInHelper(*data, maxPicturePixels, &error);
-    if (why)
-        *why = error;
-    if (!image) {
-        qCWarning(lcPicture, "Refused %s as a picture: %s", qUtf8Printable(path),
-                  pictureErrorName(error));
-        return std::nullopt;
-    }
-    return Picture(std::move(*image));
-}
-
-Picture LoadPicture()
-{
-    return Picture();
 }
 
 } // namespace toolkit

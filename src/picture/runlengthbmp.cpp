@@ -1,5 +1,7 @@
 #include "picture/runlengthbmp.h"
 
+#include "picture/bytereader.h"
+
 #include <QList>
 
 #include <algorithm>
@@ -7,22 +9,6 @@
 
 namespace toolkit {
 namespace {
-
-unsigned byteAt(const QByteArray &data, qint64 pos)
-{
-    return static_cast<quint8>(data[pos]);
-}
-
-quint32 le32(const QByteArray &data, qint64 pos)
-{
-    return byteAt(data, pos) | byteAt(data, pos + 1) << 8 | byteAt(data, pos + 2) << 16 |
-           quint32(byteAt(data, pos + 3)) << 24;
-}
-
-quint32 le16(const QByteArray &data, qint64 pos)
-{
-    return byteAt(data, pos) | byteAt(data, pos + 1) << 8;
-}
 
 std::optional<QImage> refuse(PictureError *why, PictureError error)
 {
@@ -81,40 +67,42 @@ private:
 
 bool isRunLengthBmp(const QByteArray &data)
 {
-    if (data.size() < 34 || !data.startsWith("BM") || le32(data, 14) < 40)
+    const ByteReader in(data);
+    if (data.size() < 34 || !in.matches(0, "BM") || in.u32(14) < 40)
         return false;
-    const quint32 compression = le32(data, 30);
+    const quint32 compression = in.u32(30);
     return compression == 1 || compression == 2;
 }
 
 std::optional<QImage> decodeRunLengthBmp(const QByteArray &data, qint64 maxPixels,
                                          PictureError *why)
 {
+    const ByteReader in(data);
     if (data.size() < 54 || !isRunLengthBmp(data))
         return refuse(why, PictureError::Truncated);
-    const qint64 offset = le32(data, 10);
-    const qint64 headerSize = le32(data, 14);
-    const qint64 width = qint32(le32(data, 18));
-    const qint64 signedHeight = qint32(le32(data, 22));
+    const qint64 offset = in.u32(10);
+    const qint64 headerSize = in.u32(14);
+    const qint64 width = qint32(in.u32(18));
+    const qint64 signedHeight = qint32(in.u32(22));
     const qint64 height = std::abs(signedHeight);
-    const unsigned bitCount = le16(data, 28);
-    const bool fourBit = le32(data, 30) == 2;
+    const unsigned bitCount = in.u16(28);
+    const bool fourBit = in.u32(30) == 2;
     if (bitCount != (fourBit ? 4u : 8u) || width <= 0 || height == 0)
         return refuse(why, PictureError::Truncated);
     if (width > 32767 || height > 32767 || width * height > maxPixels)
         return refuse(why, PictureError::TooLarge);
 
     const qint64 paletteAt = 14 + headerSize;
-    const quint32 used = le32(data, 46);
+    const quint32 used = in.u32(46);
     const qint64 maxColours = qint64(1) << bitCount;
     const qint64 colourCount = used == 0 ? maxColours : std::min<qint64>(used, maxColours);
     if (paletteAt + colourCount * 4 > data.size() || offset > data.size())
         return refuse(why, PictureError::Truncated);
     QList<QRgb> colours;
     for (qint64 i = 0; i < colourCount; ++i)
-        colours.append(0xFF000000u | (le32(data, paletteAt + 4 * i) & 0xFFFFFFu));
+        colours.append(0xFF000000u | (in.u32(paletteAt + 4 * i) & 0xFFFFFFu));
 
-    const qint64 declared = le32(data, 34);
+    const qint64 declared = in.u32(34);
     if (declared > 0 && offset + declared > data.size())
         return refuse(why, PictureError::Truncated);
     const qint64 end = declared > 0 ? offset + declared : data.size();
@@ -131,8 +119,8 @@ std::optional<QImage> decodeRunLengthBmp(const QByteArray &data, qint64 maxPixel
     qint64 pos = offset;
     bool ended = false;
     while (pos + 1 < end && !painter.done()) {
-        const unsigned count = byteAt(data, pos);
-        const unsigned value = byteAt(data, pos + 1);
+        const unsigned count = in.u8(pos);
+        const unsigned value = in.u8(pos + 1);
         pos += 2;
         if (count > 0) {
             const unsigned shown = painter.room(count);
@@ -147,7 +135,7 @@ std::optional<QImage> decodeRunLengthBmp(const QByteArray &data, qint64 maxPixel
         } else if (value == 2) {
             if (pos + 1 >= end)
                 break;
-            painter.skip(byteAt(data, pos), byteAt(data, pos + 1));
+            painter.skip(in.u8(pos), in.u8(pos + 1));
             pos += 2;
         } else {
             // Literal pixels, padded to a whole number of 16-bit words.
@@ -157,7 +145,7 @@ std::optional<QImage> decodeRunLengthBmp(const QByteArray &data, qint64 maxPixel
                 const qint64 at = pos + (fourBit ? i / 2 : i);
                 if (at >= end)
                     break;
-                painter.put(nibble(byteAt(data, at), i));
+                painter.put(nibble(in.u8(at), i));
             }
             painter.skip(value - shown, 0);
             pos += (bytes + 1) / 2 * 2;

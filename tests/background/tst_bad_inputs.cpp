@@ -260,17 +260,21 @@ private slots:
         failing("emf frame enormous",
                 write(QStringLiteral("huge.emf"),
                       withLe32(withLe32(emf, 32, 2147483647), 36, 2147483647)),
-                PictureError::Truncated);
+                PictureError::TooLarge);
         failing("emf frame negative",
                 write(QStringLiteral("negative.emf"), withLe32(emf, 32, -1000000)),
                 PictureError::Truncated);
         const QByteArray wmf = fixtures::placeableWmf();
         failing("wmf frame enormous",
                 write(QStringLiteral("huge.wmf"), withLe16(withLe16(wmf, 10, 32767), 14, 1)),
-                PictureError::Truncated);
+                PictureError::TooLarge);
         failing("wmf frame negative",
                 write(QStringLiteral("negative.wmf"), withLe16(wmf, 10, quint16(-30000))),
                 PictureError::Truncated);
+        // Only versions 1.0 and 3.0 of the plain header make a WMF.
+        failing("plain wmf of unknown version",
+                write(QStringLiteral("version.wmf"), withLe16(fixtures::plainWmf(), 4, 0x0200)),
+                PictureError::UnknownFormat);
 
         // Decoders that crash, hang or take memory without end, given a good picture.
         const QString good = write(QStringLiteral("good.bmp"), encoded(image, "bmp"));

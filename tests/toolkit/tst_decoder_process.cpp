@@ -7,6 +7,7 @@
 #include "support/metafile_fixtures.h"
 #include "support/resident_memory.h"
 #include "support/test_data.h"
+#include "toolkit/loadpicture.h"
 
 #include <QBuffer>
 #include <QElapsedTimer>

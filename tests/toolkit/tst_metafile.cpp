@@ -1,8 +1,10 @@
 #include "fonts/fonts.h"
 #include "picture/metafile/metafile.h"
+#include "picture/metafile/records.h"
 #include "picture/pictureloader.h"
 #include "support/metafile_fixtures.h"
 #include "support/test_data.h"
+#include "toolkit/loadpicture.h"
 
 #include <QtEndian>
 #include <QtTest>
@@ -10,6 +12,9 @@
 #include <functional>
 
 namespace {
+
+using toolkit::metafile::EmfRecord;
+using toolkit::metafile::WmfRecord;
 
 constexpr qint64 loaderBound = qint64(256) * 1024 * 1024;
 
@@ -57,10 +62,11 @@ QList<QPair<qsizetype, quint32>> wmfRecords(const QByteArray &data)
     return out;
 }
 
-qsizetype recordOffset(const QList<QPair<qsizetype, quint32>> &records, quint32 kind)
+template <typename Record>
+qsizetype recordOffset(const QList<QPair<qsizetype, quint32>> &records, Record kind)
 {
     for (const auto &record : records)
-        if (record.second == kind)
+        if (record.second == quint32(kind))
             return record.first;
     return -1;
 }
@@ -192,9 +198,9 @@ void TestMetafile::sizesPlainWmfFromTheWindowWithoutViewport()
 {
     // Without a viewport extent, the window extent of the scalable modes is taken as twips.
     QByteArray data = fixtures::plainWmf();
-    const qsizetype viewport = recordOffset(wmfRecords(data), 0x020E);
+    const qsizetype viewport = recordOffset(wmfRecords(data), WmfRecord::SetViewportExt);
     QVERIFY(viewport > 0);
-    poke<quint16>(data, viewport + 4, 0x0035); // REALIZEPALETTE, which draws nothing
+    poke<quint16>(data, viewport + 4, quint16(WmfRecord::RealizePalette)); // draws nothing
     const std::optional<QImage> image = toolkit::decodeMetafile(data, loaderBound);
     QVERIFY(image);
     QCOMPARE(image->size(), QSize(fixtures::pictureWidth, fixtures::pictureHeight));
@@ -211,7 +217,7 @@ void TestMetafile::refusesFramesBeyondTheBound_data()
     QTest::newRow("plain wmf one pixel over") << fixtures::plainWmf() << exact - 1;
 
     QByteArray wide = fixtures::plainWmf();
-    const qsizetype viewport = recordOffset(wmfRecords(wide), 0x020E);
+    const qsizetype viewport = recordOffset(wmfRecords(wide), WmfRecord::SetViewportExt);
     poke<qint16>(wide, viewport + 6, 32767);
     poke<qint16>(wide, viewport + 8, 32767);
     QTest::newRow("plain wmf 32767 square") << wide << qint64(32767) * 32767 - 1;
@@ -260,15 +266,15 @@ void TestMetafile::survivesLyingFields_data()
     QTest::newRow("emf byte, record and handle counts") << counts << true;
 
     const QByteArray emf = fixtures::emf();
-    const auto emfAt = [&](quint32 type) { return recordOffset(emfRecords(emf), type); };
+    const auto emfAt = [&](EmfRecord type) { return recordOffset(emfRecords(emf), type); };
     QByteArray hugeRecord = emf;
-    poke<quint32>(hugeRecord, emfAt(42) + 4, 0xfffffff0);
+    poke<quint32>(hugeRecord, emfAt(EmfRecord::Ellipse) + 4, 0xfffffff0);
     QTest::newRow("emf record larger than file") << hugeRecord << true;
     QByteArray zeroRecord = emf;
-    poke<quint32>(zeroRecord, emfAt(42) + 4, 0);
+    poke<quint32>(zeroRecord, emfAt(EmfRecord::Ellipse) + 4, 0);
     QTest::newRow("emf record of size 0") << zeroRecord << true;
     QByteArray bigBitmap = emf;
-    const qsizetype dib = emfAt(81);
+    const qsizetype dib = emfAt(EmfRecord::StretchDiBits);
     const quint32 infoAt = qFromLittleEndian<quint32>(bigBitmap.constData() + dib + 48);
     poke<qint32>(bigBitmap, dib + infoAt + 4, 30000);
     poke<qint32>(bigBitmap, dib + infoAt + 8, 30000);
@@ -277,31 +283,31 @@ void TestMetafile::survivesLyingFields_data()
     poke<quint32>(farBits, dib + 56, 0x7ffffff0);
     QTest::newRow("emf bitmap bits past the record") << farBits << true;
     QByteArray textCount = emf;
-    poke<quint32>(textCount, emfAt(84) + 44, 0x40000000);
+    poke<quint32>(textCount, emfAt(EmfRecord::ExtTextOutW) + 44, 0x40000000);
     QTest::newRow("emf text longer than record") << textCount << true;
     QByteArray slot = emf;
-    poke<quint32>(slot, emfAt(39) + 8, 0xfffffff);
+    poke<quint32>(slot, emfAt(EmfRecord::CreateBrushIndirect) + 8, 0xfffffff);
     QTest::newRow("emf object slot far away") << slot << false;
 
     const QByteArray wmf = fixtures::placeableWmf();
-    const auto wmfAt = [&](quint32 function) { return recordOffset(wmfRecords(wmf), function); };
+    const auto wmfAt = [&](WmfRecord function) { return recordOffset(wmfRecords(wmf), function); };
     QByteArray hugeWmfRecord = wmf;
-    poke<quint32>(hugeWmfRecord, wmfAt(0x0418), 0x7fffffff);
+    poke<quint32>(hugeWmfRecord, wmfAt(WmfRecord::Ellipse), 0x7fffffff);
     QTest::newRow("wmf record larger than file") << hugeWmfRecord << true;
     QByteArray zeroWmfRecord = wmf;
-    poke<quint32>(zeroWmfRecord, wmfAt(0x0418), 0);
+    poke<quint32>(zeroWmfRecord, wmfAt(WmfRecord::Ellipse), 0);
     QTest::newRow("wmf record of size 0") << zeroWmfRecord << true;
     QByteArray header = wmf;
     poke<quint16>(header, 22 + 10, 0);
     poke<quint32>(header, 22 + 12, 0xffffffff);
     QTest::newRow("wmf object count and largest record") << header << true;
     QByteArray wmfBitmap = wmf;
-    const qsizetype stretch = wmfAt(0x0F43);
+    const qsizetype stretch = wmfAt(WmfRecord::StretchDib);
     poke<qint32>(wmfBitmap, stretch + 28 + 4, 0x7fffffff);
     poke<qint32>(wmfBitmap, stretch + 28 + 8, -0x7fffffff);
     QTest::newRow("wmf bitmap of absurd size") << wmfBitmap << true;
     QByteArray textLength = wmf;
-    poke<quint16>(textLength, wmfAt(0x0A32) + 10, 0xffff);
+    poke<quint16>(textLength, wmfAt(WmfRecord::ExtTextOut) + 10, 0xffff);
     QTest::newRow("wmf text longer than record") << textLength << true;
 }
 

@@ -1,7 +1,8 @@
 // Inputs the fuzzers found to go wrong in the metafile decoder, kept so the faults stay fixed.
 // Under the sanitizer build these also catch the undefined behaviour the fault was.
-#include "support/metafile_fixtures.h"
 #include "picture/metafile/metafile.h"
+#include "picture/metafile/records.h"
+#include "support/metafile_fixtures.h"
 
 #include <QtEndian>
 #include <QtTest>
@@ -12,16 +13,15 @@
 
 namespace {
 
-constexpr quint32 emrExtCreateFontIndirectW = 82;
-constexpr quint32 emrExtTextOutW = 84;
+using toolkit::metafile::EmfRecord;
 
 // The offset of the fixture EMF's first record of a type, or -1.
-qsizetype emfRecord(const QByteArray &data, quint32 wanted)
+qsizetype emfRecord(const QByteArray &data, EmfRecord wanted)
 {
     for (qsizetype at = 0; at + 8 <= data.size();) {
         const quint32 type = qFromLittleEndian<quint32>(data.constData() + at);
         const quint32 size = qFromLittleEndian<quint32>(data.constData() + at + 4);
-        if (type == wanted)
+        if (type == quint32(wanted))
             return at;
         if (size == 0)
             break;
@@ -34,7 +34,7 @@ qsizetype emfRecord(const QByteArray &data, quint32 wanted)
 QByteArray emfWithFontField(qsizetype field, qint32 value)
 {
     QByteArray data = fixtures::emf();
-    const qsizetype font = emfRecord(data, emrExtCreateFontIndirectW);
+    const qsizetype font = emfRecord(data, EmfRecord::ExtCreateFontIndirectW);
     if (font < 0)
         return {};
     // The LOGFONT follows the record's type, size and object slot.
@@ -45,7 +45,7 @@ QByteArray emfWithFontField(qsizetype field, qint32 value)
 // The same with every character of its text replaced by one no installed font has.
 QByteArray withTextOfNoFont(QByteArray data)
 {
-    const qsizetype text = emfRecord(data, emrExtTextOutW);
+    const qsizetype text = emfRecord(data, EmfRecord::ExtTextOutW);
     if (text < 0)
         return {};
     // After the bounds, graphics mode and scales: the reference point, then the count and

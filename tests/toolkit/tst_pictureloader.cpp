@@ -1,6 +1,7 @@
 #include "picture/pictureloader.h"
 #include "support/image_bytes.h"
 #include "support/test_data.h"
+#include "toolkit/loadpicture.h"
 
 #include <QBuffer>
 #include <QDir>

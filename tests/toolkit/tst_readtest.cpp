@@ -1,6 +1,7 @@
 // Every committed picture file is read as the loader reads a file the user picks, and shows
 // exactly the picture beside it, or is refused where its name says so.
 #include "picture/pictureloader.h"
+#include "toolkit/loadpicture.h"
 #include "support/test_data.h"
 
 #include <QRegularExpression>

@@ -1,6 +1,6 @@
 #include "picture/metafile/dib.h"
 
-#include "picture/metafile/bytereader.h"
+#include "picture/bytereader.h"
 
 #include <QList>
 

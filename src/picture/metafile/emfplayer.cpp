@@ -1,10 +1,12 @@
 #include "picture/metafile/emfplayer.h"
 
-#include "picture/metafile/bytereader.h"
+#include "picture/bytereader.h"
 #include "picture/metafile/canvas.h"
 #include "picture/metafile/dib.h"
 #include "picture/metafile/picturesize.h"
+#include "picture/metafile/records.h"
 #include "picture/metafile/textcodec.h"
+#include "picture/sniffer.h"
 
 #include <algorithm>
 #include <cmath>
@@ -12,7 +14,6 @@
 namespace toolkit::metafile {
 namespace {
 
-constexpr quint32 emfSignature = 0x464D4520; // " EMF"
 constexpr qint64 headerMinimum = 88;
 constexpr qint64 maxRecords = 1'000'000;
 // Pattern brushes are small tiles; a larger one is not worth its memory.
@@ -37,7 +38,7 @@ class EmfPlayer
 {
 public:
     EmfPlayer(Canvas &canvas, qint64 maxPixels) : m_canvas(canvas), m_maxPixels(maxPixels) {}
-    void play(quint32 type, const ByteReader &r);
+    void play(EmfRecord type, const ByteReader &r);
 
 private:
     QPolygonF points(const ByteReader &r, qint64 countAt, qint64 dataAt, bool small) const;
@@ -394,222 +395,222 @@ void EmfPlayer::worldTransform(const ByteReader &r, bool modify)
     }
 }
 
-void EmfPlayer::play(quint32 type, const ByteReader &r)
+void EmfPlayer::play(EmfRecord type, const ByteReader &r)
 {
     DcState &s = m_canvas.state();
     switch (type) {
-    case 2: // POLYBEZIER
-    case 85:
-        m_canvas.polyBezier(points(r, 24, 28, type == 85), false);
+    case EmfRecord::PolyBezier:
+    case EmfRecord::PolyBezier16:
+        m_canvas.polyBezier(points(r, 24, 28, type == EmfRecord::PolyBezier16), false);
         break;
-    case 3: // POLYGON
-    case 86:
-        m_canvas.polygon(points(r, 24, 28, type == 86));
+    case EmfRecord::Polygon:
+    case EmfRecord::Polygon16:
+        m_canvas.polygon(points(r, 24, 28, type == EmfRecord::Polygon16));
         break;
-    case 4: // POLYLINE
-    case 87:
-        m_canvas.polyline(points(r, 24, 28, type == 87));
+    case EmfRecord::Polyline:
+    case EmfRecord::Polyline16:
+        m_canvas.polyline(points(r, 24, 28, type == EmfRecord::Polyline16));
         break;
-    case 5: // POLYBEZIERTO
-    case 88:
-        m_canvas.polyBezier(points(r, 24, 28, type == 88), true);
+    case EmfRecord::PolyBezierTo:
+    case EmfRecord::PolyBezierTo16:
+        m_canvas.polyBezier(points(r, 24, 28, type == EmfRecord::PolyBezierTo16), true);
         break;
-    case 6: // POLYLINETO
-    case 89:
-        m_canvas.polylineTo(points(r, 24, 28, type == 89));
+    case EmfRecord::PolylineTo:
+    case EmfRecord::PolylineTo16:
+        m_canvas.polylineTo(points(r, 24, 28, type == EmfRecord::PolylineTo16));
         break;
-    case 7: // POLYPOLYLINE
-    case 90:
-        polyPoly(r, type == 90, false);
+    case EmfRecord::PolyPolyline:
+    case EmfRecord::PolyPolyline16:
+        polyPoly(r, type == EmfRecord::PolyPolyline16, false);
         break;
-    case 8: // POLYPOLYGON
-    case 91:
-        polyPoly(r, type == 91, true);
+    case EmfRecord::PolyPolygon:
+    case EmfRecord::PolyPolygon16:
+        polyPoly(r, type == EmfRecord::PolyPolygon16, true);
         break;
-    case 9:
+    case EmfRecord::SetWindowExtEx:
         s.windowExt = QSizeF(r.i32(8), r.i32(12));
         break;
-    case 10:
+    case EmfRecord::SetWindowOrgEx:
         s.windowOrg = pointL(r, 8);
         break;
-    case 11:
+    case EmfRecord::SetViewportExtEx:
         s.viewportExt = QSizeF(r.i32(8), r.i32(12));
         break;
-    case 12:
+    case EmfRecord::SetViewportOrgEx:
         s.viewportOrg = pointL(r, 8);
         break;
-    case 15:
+    case EmfRecord::SetPixelV:
         m_canvas.setPixel(pointL(r, 8), colour(r, 16));
         break;
-    case 17:
+    case EmfRecord::SetMapMode:
         if (r.u32(8) >= gdi::mmText && r.u32(8) <= gdi::mmAnisotropic)
             s.mapMode = static_cast<int>(r.u32(8));
         break;
-    case 18:
+    case EmfRecord::SetBkMode:
         s.backMode = static_cast<int>(r.u32(8));
         break;
-    case 19:
+    case EmfRecord::SetPolyFillMode:
         s.polyFillMode = static_cast<int>(r.u32(8));
         break;
-    case 22:
+    case EmfRecord::SetTextAlign:
         s.textAlign = static_cast<int>(r.u32(8));
         break;
-    case 24:
+    case EmfRecord::SetTextColor:
         s.textColor = colour(r, 8);
         break;
-    case 25:
+    case EmfRecord::SetBkColor:
         s.backColor = colour(r, 8);
         break;
-    case 27:
+    case EmfRecord::MoveToEx:
         m_canvas.moveTo(pointL(r, 8));
         break;
-    case 29:
+    case EmfRecord::ExcludeClipRect:
         m_canvas.excludeClip(rectL(r, 8));
         break;
-    case 30:
+    case EmfRecord::IntersectClipRect:
         m_canvas.intersectClip(rectL(r, 8));
         break;
-    case 31: // SCALEVIEWPORTEXTEX
-    case 32: {
-        QSizeF &ext = type == 31 ? s.viewportExt : s.windowExt;
+    case EmfRecord::ScaleViewportExtEx:
+    case EmfRecord::ScaleWindowExtEx: {
+        QSizeF &ext = type == EmfRecord::ScaleViewportExtEx ? s.viewportExt : s.windowExt;
         if (r.i32(12) != 0 && r.i32(20) != 0)
             ext = QSizeF(ext.width() * r.i32(8) / r.i32(12), ext.height() * r.i32(16) / r.i32(20));
         break;
     }
-    case 33:
+    case EmfRecord::SaveDc:
         m_canvas.saveDc();
         break;
-    case 34:
+    case EmfRecord::RestoreDc:
         m_canvas.restoreDc(r.i32(8));
         break;
-    case 35:
-    case 36:
-        worldTransform(r, type == 36);
+    case EmfRecord::SetWorldTransform:
+    case EmfRecord::ModifyWorldTransform:
+        worldTransform(r, type == EmfRecord::ModifyWorldTransform);
         break;
-    case 37:
+    case EmfRecord::SelectObject:
         m_canvas.selectObject(r.u32(8));
         break;
-    case 38:
+    case EmfRecord::CreatePen:
         createPen(r, false);
         break;
-    case 39:
+    case EmfRecord::CreateBrushIndirect:
         createBrush(r);
         break;
-    case 40:
+    case EmfRecord::DeleteObject:
         m_canvas.deleteObject(r.u32(8));
         break;
-    case 42:
+    case EmfRecord::Ellipse:
         m_canvas.ellipse(rectL(r, 8));
         break;
-    case 43:
+    case EmfRecord::Rectangle:
         m_canvas.rectangle(rectL(r, 8));
         break;
-    case 44:
+    case EmfRecord::RoundRect:
         m_canvas.roundRect(rectL(r, 8), QSizeF(r.i32(24), r.i32(28)));
         break;
-    case 45: // ARC, CHORD, PIE
-    case 46:
-    case 47:
+    case EmfRecord::Arc:
+    case EmfRecord::Chord:
+    case EmfRecord::Pie:
         m_canvas.arc(rectL(r, 8), pointL(r, 24), pointL(r, 32),
-                     type == 45   ? Canvas::ArcOnly
-                     : type == 46 ? Canvas::Chord
-                                  : Canvas::Pie);
+                     type == EmfRecord::Arc     ? Canvas::ArcOnly
+                     : type == EmfRecord::Chord ? Canvas::Chord
+                                                : Canvas::Pie);
         break;
-    case 54:
+    case EmfRecord::LineTo:
         m_canvas.lineTo(pointL(r, 8));
         break;
-    case 59:
+    case EmfRecord::BeginPath:
         m_canvas.beginPath();
         break;
-    case 60:
+    case EmfRecord::EndPath:
         m_canvas.endPath();
         break;
-    case 61:
+    case EmfRecord::CloseFigure:
         m_canvas.closeFigure();
         break;
-    case 62: // FILLPATH, STROKEANDFILLPATH, STROKEPATH
-    case 63:
-    case 64:
-        m_canvas.fillPath(type != 64, type != 62);
+    case EmfRecord::FillPath:
+    case EmfRecord::StrokeAndFillPath:
+    case EmfRecord::StrokePath:
+        m_canvas.fillPath(type != EmfRecord::StrokePath, type != EmfRecord::FillPath);
         break;
-    case 67:
+    case EmfRecord::SelectClipPath:
         m_canvas.clipToPath();
         break;
-    case 68:
+    case EmfRecord::AbortPath:
         m_canvas.abortPath();
         break;
-    case 75:
+    case EmfRecord::ExtSelectClipRgn:
         clipRegion(r);
         break;
-    case 76: // BITBLT
+    case EmfRecord::BitBlt:
         if (r.has(0, 100))
             bitmap(r, QRectF(r.i32(24), r.i32(28), r.i32(32), r.i32(36)),
                    QRectF(r.i32(44), r.i32(48), r.i32(32), r.i32(36)), 84, r.u32(80), r.u32(40));
         break;
-    case 77: // STRETCHBLT
+    case EmfRecord::StretchBlt:
         if (r.has(0, 108))
             bitmap(r, QRectF(r.i32(24), r.i32(28), r.i32(32), r.i32(36)),
                    QRectF(r.i32(44), r.i32(48), r.i32(100), r.i32(104)), 84, r.u32(80), r.u32(40));
         break;
-    case 80: // SETDIBITSTODEVICE
+    case EmfRecord::SetDiBitsToDevice:
         if (r.has(0, 76))
             bitmap(r, QRectF(r.i32(24), r.i32(28), r.i32(40), r.i32(44)),
                    QRectF(r.i32(32), r.i32(36), r.i32(40), r.i32(44)), 48, r.u32(64), 0x00CC0020);
         break;
-    case 81: // STRETCHDIBITS
+    case EmfRecord::StretchDiBits:
         if (r.has(0, 80))
             bitmap(r, QRectF(r.i32(24), r.i32(28), r.i32(72), r.i32(76)),
                    QRectF(r.i32(32), r.i32(36), r.i32(40), r.i32(44)), 48, r.u32(64), r.u32(68));
         break;
-    case 48: // SELECTPALETTE
+    case EmfRecord::SelectPalette:
         m_canvas.selectPalette(r.u32(8));
         break;
-    case 49:
+    case EmfRecord::CreatePalette:
         createPalette(r);
         break;
-    case 55: // ARCTO
+    case EmfRecord::ArcTo:
         m_canvas.arcTo(rectL(r, 8), pointL(r, 24), pointL(r, 32));
         break;
-    case 71: // FILLRGN
+    case EmfRecord::FillRgn:
         if (const auto region = fillRegionAt(r, 32, r.u32(24), m_regionBudget))
             m_canvas.fillRegion(*region, r.u32(28));
         break;
-    case 72: // FRAMERGN
+    case EmfRecord::FrameRgn:
         if (const auto region = fillRegionAt(r, 40, r.u32(24), m_regionBudget))
             m_canvas.frameRegion(
                 *region, r.u32(28),
                 QSize(std::clamp(r.i32(32), 0, 1 << 16), std::clamp(r.i32(36), 0, 1 << 16)));
         break;
-    case 73: // INVERTRGN, PAINTRGN
-    case 74:
+    case EmfRecord::InvertRgn:
+    case EmfRecord::PaintRgn:
         if (const auto region = fillRegionAt(r, 28, r.u32(24), m_regionBudget)) {
-            if (type == 73)
+            if (type == EmfRecord::InvertRgn)
                 m_canvas.invertRegion(*region);
             else
                 m_canvas.fillRegion(*region, std::nullopt);
         }
         break;
-    case 82:
+    case EmfRecord::ExtCreateFontIndirectW:
         createFont(r);
         break;
-    case 108:
+    case EmfRecord::SmallTextOut:
         smallText(r);
         break;
-    case 114:
+    case EmfRecord::AlphaBlend:
         alphaBlend(r);
         break;
-    case 118:
+    case EmfRecord::GradientFill:
         gradientFill(r);
         break;
-    case 83:
-    case 84:
-        text(r, type == 84);
+    case EmfRecord::ExtTextOutA:
+    case EmfRecord::ExtTextOutW:
+        text(r, type == EmfRecord::ExtTextOutW);
         break;
-    case 93: // CREATEMONOBRUSH, CREATEDIBPATTERNBRUSHPT
-    case 94:
-        createPatternBrush(r, type == 93);
+    case EmfRecord::CreateMonoBrush:
+    case EmfRecord::CreateDibPatternBrushPt:
+        createPatternBrush(r, type == EmfRecord::CreateMonoBrush);
         break;
-    case 95:
+    case EmfRecord::ExtCreatePen:
         createPen(r, true);
         break;
     default:
@@ -619,22 +620,17 @@ void EmfPlayer::play(quint32 type, const ByteReader &r)
 
 } // namespace
 
-bool isEmf(QByteArrayView head)
-{
-    const ByteReader r(head);
-    return r.has(0, 44) && r.u32(0) == 1 && r.u32(40) == emfSignature;
-}
-
-std::optional<QImage> playEmf(QByteArrayView data, qint64 maxPixels)
+std::optional<QImage> playEmf(QByteArrayView data, qint64 maxPixels, PictureError *why)
 {
     const ByteReader in(data);
     const qint64 headerSize = in.u32(4);
-    if (!isEmf(data) || headerSize < headerMinimum || !in.has(0, headerSize))
+    if (pictureFormatOf(data) != PictureFormat::Emf || headerSize < headerMinimum ||
+        !in.has(0, headerSize))
         return std::nullopt;
     // The frame, in hundredths of a millimetre, is the picture's physical size.
     const QRectF frame = rectL(in, 24);
     const std::optional<QSize> size =
-        pictureSize(frame.width() / 2540, frame.height() / 2540, maxPixels);
+        pictureSize(frame.width() / 2540, frame.height() / 2540, maxPixels, why);
     if (!size)
         return std::nullopt;
     const double deviceWidth = in.i32(72), deviceHeight = in.i32(76);
@@ -644,8 +640,11 @@ std::optional<QImage> playEmf(QByteArrayView data, qint64 maxPixels)
     const double perMmY = deviceKnown ? deviceHeight / mmHeight : 96 / 25.4;
 
     QImage image = blankPicture(*size);
-    if (image.isNull())
+    if (image.isNull()) {
+        if (why)
+            *why = PictureError::OverMemory;
         return std::nullopt;
+    }
     {
         Canvas canvas(image, perMmX);
         // From the reference device's pixels to the picture's: the frame fills the picture.
@@ -659,9 +658,9 @@ std::optional<QImage> playEmf(QByteArrayView data, qint64 maxPixels)
         const qint64 end = declared >= headerSize && declared < in.size() ? declared : in.size();
         qint64 offset = headerSize;
         for (qint64 count = 0; count < maxRecords && offset + 8 <= end; ++count) {
-            const quint32 type = in.u32(offset);
+            const EmfRecord type = EmfRecord(in.u32(offset));
             const qint64 length = in.u32(offset + 4);
-            if (length < 8 || length % 4 || length > end - offset || type == 14)
+            if (length < 8 || length % 4 || length > end - offset || type == EmfRecord::Eof)
                 break;
             player.play(type, in.sub(offset, length));
             offset += length;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "picture/pictureerror.h"
+
 #include <QByteArrayView>
 #include <QImage>
 
@@ -7,11 +9,8 @@
 
 namespace toolkit::metafile {
 
-// Whether the bytes start with an enhanced metafile header.
-bool isEmf(QByteArrayView head);
-
 // An enhanced metafile drawn at 96 dpi over the frame its header declares, or nothing where
 // the header is unreadable or the frame is empty or needs more than maxPixels pixels.
-std::optional<QImage> playEmf(QByteArrayView data, qint64 maxPixels);
+std::optional<QImage> playEmf(QByteArrayView data, qint64 maxPixels, PictureError *why = nullptr);
 
 } // namespace toolkit::metafile

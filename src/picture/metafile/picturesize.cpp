@@ -11,14 +11,18 @@ constexpr int dotsPerMetreAt96Dpi = 3780;
 
 } // namespace
 
-std::optional<QSize> pictureSize(double widthInches, double heightInches, qint64 maxPixels)
+std::optional<QSize> pictureSize(double widthInches, double heightInches, qint64 maxPixels,
+                                 PictureError *why)
 {
     if (!(widthInches > 0) || !(heightInches > 0))
         return std::nullopt;
     const double width = std::max(1.0, std::round(widthInches * 96));
     const double height = std::max(1.0, std::round(heightInches * 96));
-    if (width > maxSide || height > maxSide || width * height > double(maxPixels))
+    if (width > maxSide || height > maxSide || width * height > double(maxPixels)) {
+        if (why)
+            *why = PictureError::TooLarge;
         return std::nullopt;
+    }
     return QSize(static_cast<int>(width), static_cast<int>(height));
 }
 

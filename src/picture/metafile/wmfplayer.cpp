@@ -1,19 +1,18 @@
 #include "picture/metafile/wmfplayer.h"
 
-#include "picture/metafile/bytereader.h"
+#include "picture/bytereader.h"
 #include "picture/metafile/canvas.h"
 #include "picture/metafile/dib.h"
 #include "picture/metafile/picturesize.h"
+#include "picture/metafile/records.h"
 #include "picture/metafile/textcodec.h"
+#include "picture/sniffer.h"
 
 #include <QStringDecoder>
 
 namespace toolkit::metafile {
 namespace {
 
-constexpr quint32 placeableKey = 0x9AC6CDD7;
-constexpr qint64 placeableSize = 22;
-constexpr qint64 headerSize = 18;
 constexpr qint64 maxRecords = 1'000'000;
 constexpr qint64 maxPatternPixels = 1 << 20;
 constexpr quint32 srcCopy = 0x00CC0020;
@@ -32,21 +31,14 @@ QRectF rectBRTL(const ByteReader &r, qint64 at)
     return QRectF(QPointF(r.i16(at + 6), r.i16(at + 4)), QPointF(r.i16(at + 2), r.i16(at)));
 }
 
-bool isPlainHeader(const ByteReader &r, qint64 at)
-{
-    const quint16 type = r.u16(at), words = r.u16(at + 2), version = r.u16(at + 4);
-    return r.has(at, headerSize) && (type == 1 || type == 2) && words == 9 &&
-           (version == 0x0100 || version == 0x0300);
-}
-
 // Each record through a reader of its own, after its size was checked against the file.
 template <typename Visit> void forEachRecord(const ByteReader &in, qint64 start, Visit visit)
 {
     qint64 offset = start;
     for (qint64 count = 0; count < maxRecords && offset + 6 <= in.size(); ++count) {
         const qint64 length = qint64(in.u32(offset)) * 2;
-        const quint16 function = in.u16(offset + 4);
-        if (length < 6 || length > in.size() - offset || function == 0)
+        const WmfRecord function = WmfRecord(in.u16(offset + 4));
+        if (length < 6 || length > in.size() - offset || function == WmfRecord::Eof)
             return;
         if (!visit(function, in.sub(offset, length)))
             return;
@@ -61,7 +53,7 @@ public:
         : m_canvas(canvas), m_placeable(placeable), m_maxPixels(maxPixels)
     {
     }
-    void play(quint16 function, const ByteReader &r);
+    void play(WmfRecord function, const ByteReader &r);
 
 private:
     QPolygonF points(const ByteReader &r, qint64 countAt) const;
@@ -262,145 +254,145 @@ void WmfPlayer::stretchDib(const ByteReader &r)
     drawDib(r, 28, dest, source, r.u32(6), r.u16(10));
 }
 
-void WmfPlayer::play(quint16 function, const ByteReader &r)
+void WmfPlayer::play(WmfRecord function, const ByteReader &r)
 {
     DcState &s = m_canvas.state();
     switch (function) {
-    case 0x0201:
+    case WmfRecord::SetBkColor:
         s.backColor = colour(r, 6);
         break;
-    case 0x0102:
+    case WmfRecord::SetBkMode:
         s.backMode = r.u16(6);
         break;
-    case 0x0103:
+    case WmfRecord::SetMapMode:
         if (r.u16(6) >= gdi::mmText && r.u16(6) <= gdi::mmAnisotropic)
             s.mapMode = r.u16(6);
         break;
-    case 0x0106:
+    case WmfRecord::SetPolyFillMode:
         s.polyFillMode = r.u16(6);
         break;
-    case 0x0209:
+    case WmfRecord::SetTextColor:
         s.textColor = colour(r, 6);
         break;
-    case 0x020B:
+    case WmfRecord::SetWindowOrg:
         s.windowOrg = pointYX(r, 6);
         break;
-    case 0x020C: {
+    case WmfRecord::SetWindowExt: {
         const QPointF ext = pointYX(r, 6);
         s.windowExt = QSizeF(ext.x(), ext.y());
         break;
     }
     // A placeable file is played into the frame its header gives, whatever viewport the
     // device that recorded it had.
-    case 0x020D:
+    case WmfRecord::SetViewportOrg:
         if (!m_placeable)
             s.viewportOrg = pointYX(r, 6);
         break;
-    case 0x020E:
+    case WmfRecord::SetViewportExt:
         if (!m_placeable) {
             const QPointF ext = pointYX(r, 6);
             s.viewportExt = QSizeF(ext.x(), ext.y());
         }
         break;
-    case 0x020F:
+    case WmfRecord::OffsetWindowOrg:
         s.windowOrg += pointYX(r, 6);
         break;
-    case 0x0211:
+    case WmfRecord::OffsetViewportOrg:
         if (!m_placeable)
             s.viewportOrg += pointYX(r, 6);
         break;
-    case 0x0410: // SCALEWINDOWEXT
-    case 0x0412: {
-        if (function == 0x0412 && m_placeable)
+    case WmfRecord::ScaleWindowExt:
+    case WmfRecord::ScaleViewportExt: {
+        if (function == WmfRecord::ScaleViewportExt && m_placeable)
             break;
-        QSizeF &ext = function == 0x0410 ? s.windowExt : s.viewportExt;
+        QSizeF &ext = function == WmfRecord::ScaleWindowExt ? s.windowExt : s.viewportExt;
         if (r.i16(6) != 0 && r.i16(10) != 0)
             ext = QSizeF(ext.width() * r.i16(12) / r.i16(10), ext.height() * r.i16(8) / r.i16(6));
         break;
     }
-    case 0x0213:
+    case WmfRecord::LineTo:
         m_canvas.lineTo(pointYX(r, 6));
         break;
-    case 0x0214:
+    case WmfRecord::MoveTo:
         m_canvas.moveTo(pointYX(r, 6));
         break;
-    case 0x0415:
+    case WmfRecord::ExcludeClipRect:
         m_canvas.excludeClip(rectBRTL(r, 6));
         break;
-    case 0x0416:
+    case WmfRecord::IntersectClipRect:
         m_canvas.intersectClip(rectBRTL(r, 6));
         break;
-    case 0x0817: // ARC, PIE, CHORD
-    case 0x081A:
-    case 0x0830:
+    case WmfRecord::Arc:
+    case WmfRecord::Pie:
+    case WmfRecord::Chord:
         m_canvas.arc(rectBRTL(r, 14), pointYX(r, 10), pointYX(r, 6),
-                     function == 0x0817   ? Canvas::ArcOnly
-                     : function == 0x081A ? Canvas::Pie
-                                          : Canvas::Chord);
+                     function == WmfRecord::Arc   ? Canvas::ArcOnly
+                     : function == WmfRecord::Pie ? Canvas::Pie
+                                                  : Canvas::Chord);
         break;
-    case 0x0418:
+    case WmfRecord::Ellipse:
         m_canvas.ellipse(rectBRTL(r, 6));
         break;
-    case 0x041B:
+    case WmfRecord::Rectangle:
         m_canvas.rectangle(rectBRTL(r, 6));
         break;
-    case 0x061C:
+    case WmfRecord::RoundRect:
         m_canvas.roundRect(rectBRTL(r, 10), QSizeF(r.i16(8), r.i16(6)));
         break;
-    case 0x061D:
+    case WmfRecord::PatBlt:
         m_canvas.patBlt(QRectF(pointYX(r, 14), QSizeF(r.i16(12), r.i16(10))), r.u32(6));
         break;
-    case 0x001E:
+    case WmfRecord::SaveDc:
         m_canvas.saveDc();
         break;
-    case 0x041F:
+    case WmfRecord::SetPixel:
         m_canvas.setPixel(pointYX(r, 10), colour(r, 6));
         break;
-    case 0x0521:
+    case WmfRecord::TextOut:
         textOut(r);
         break;
-    case 0x0324:
+    case WmfRecord::Polygon:
         m_canvas.polygon(points(r, 6));
         break;
-    case 0x0325:
+    case WmfRecord::Polyline:
         m_canvas.polyline(points(r, 6));
         break;
-    case 0x0127:
+    case WmfRecord::RestoreDc:
         m_canvas.restoreDc(r.i16(6));
         break;
-    case 0x012D:
+    case WmfRecord::SelectObject:
         m_canvas.selectObject(r.u16(6));
         break;
-    case 0x012E:
+    case WmfRecord::SetTextAlign:
         s.textAlign = r.u16(6);
         break;
-    case 0x0A32:
+    case WmfRecord::ExtTextOut:
         extTextOut(r);
         break;
-    case 0x0538:
+    case WmfRecord::PolyPolygon:
         polyPolygon(r);
         break;
-    case 0x0940:
-    case 0x0B41:
-        dibBlt(r, function == 0x0B41);
+    case WmfRecord::DibBitBlt:
+    case WmfRecord::DibStretchBlt:
+        dibBlt(r, function == WmfRecord::DibStretchBlt);
         break;
-    case 0x0F43:
+    case WmfRecord::StretchDib:
         stretchDib(r);
         break;
-    case 0x0D33: { // SETDIBTODEV
+    case WmfRecord::SetDibToDev: {
         if (r.u16(6) != 0)
             break;
         const QSizeF size(r.i16(18), r.i16(16));
         drawDib(r, 24, QRectF(pointYX(r, 20), size), QRectF(pointYX(r, 12), size), srcCopy);
         break;
     }
-    case 0x0142:
+    case WmfRecord::DibCreatePatternBrush:
         createPatternBrush(r);
         break;
-    case 0x01F0:
+    case WmfRecord::DeleteObject:
         m_canvas.deleteObject(r.u16(6));
         break;
-    case 0x02FA: {
+    case WmfRecord::CreatePenIndirect: {
         LogPen pen;
         pen.style = r.u16(6);
         pen.width = r.i16(8);
@@ -408,10 +400,10 @@ void WmfPlayer::play(quint16 function, const ByteReader &r)
         m_canvas.storeInFreeSlot(pen);
         break;
     }
-    case 0x02FB:
+    case WmfRecord::CreateFontIndirect:
         createFont(r);
         break;
-    case 0x02FC: {
+    case WmfRecord::CreateBrushIndirect: {
         LogBrush brush;
         brush.style = r.u16(6);
         brush.color = colour(r, 8);
@@ -419,19 +411,19 @@ void WmfPlayer::play(quint16 function, const ByteReader &r)
         m_canvas.storeInFreeSlot(brush);
         break;
     }
-    case 0x01F9:
+    case WmfRecord::CreatePatternBrush:
         createBitmapPatternBrush(r);
         break;
-    case 0x00F7:
+    case WmfRecord::CreatePalette:
         createPalette(r);
         break;
-    case 0x0234: // SELECTPALETTE
+    case WmfRecord::SelectPalette:
         m_canvas.selectPalette(r.u16(6));
         break;
     // Regions and old bitmaps are not drawn, but take a slot like any object.
-    case 0x06FF:
-    case 0x02FD:
-    case 0x06FE:
+    case WmfRecord::CreateRegion:
+    case WmfRecord::CreateBitmapIndirect:
+    case WmfRecord::CreateBitmap:
         m_canvas.storeInFreeSlot(std::monostate{});
         break;
     default:
@@ -446,42 +438,45 @@ struct Layout
     QSizeF windowExt;
 };
 
-std::optional<Layout> placeableLayout(const ByteReader &in, qint64 maxPixels)
+std::optional<Layout> placeableLayout(const ByteReader &in, qint64 maxPixels, PictureError *why)
 {
     const QRectF box(QPointF(in.i16(6), in.i16(8)), QPointF(in.i16(10), in.i16(12)));
     const double unitsPerInch = in.u16(14);
     if (unitsPerInch <= 0)
         return std::nullopt;
     const std::optional<QSize> size =
-        pictureSize(box.width() / unitsPerInch, box.height() / unitsPerInch, maxPixels);
+        pictureSize(box.width() / unitsPerInch, box.height() / unitsPerInch, maxPixels, why);
     if (!size)
         return std::nullopt;
     return Layout{*size, box.topLeft(), box.size()};
 }
 
-std::optional<Layout> plainLayout(const ByteReader &in, qint64 start, qint64 maxPixels)
+std::optional<Layout> plainLayout(const ByteReader &in, qint64 start, qint64 maxPixels,
+                                  PictureError *why)
 {
     int mapMode = gdi::mmText;
     std::optional<QPointF> org;
     std::optional<QSizeF> windowExt, viewportExt;
-    forEachRecord(in, start, [&](quint16 function, const ByteReader &r) {
+    forEachRecord(in, start, [&](WmfRecord function, const ByteReader &r) {
         const QPointF value = pointYX(r, 6);
-        if (function == 0x0103)
+        if (function == WmfRecord::SetMapMode)
             mapMode = r.u16(6);
-        else if (function == 0x020B && !org)
+        else if (function == WmfRecord::SetWindowOrg && !org)
             org = value;
-        else if (function == 0x020C && !windowExt)
+        else if (function == WmfRecord::SetWindowExt && !windowExt)
             windowExt = QSizeF(value.x(), value.y());
-        else if (function == 0x020E && !viewportExt)
+        else if (function == WmfRecord::SetViewportExt && !viewportExt)
             viewportExt = QSizeF(value.x(), value.y());
         return !(windowExt && viewportExt && org);
     });
+    if (!windowExt)
+        return std::nullopt;
     const bool scalable = mapMode == gdi::mmIsotropic || mapMode == gdi::mmAnisotropic;
     std::optional<QSize> size;
     if (scalable && viewportExt) {
         size = pictureSize(std::abs(viewportExt->width()) / 96,
-                           std::abs(viewportExt->height()) / 96, maxPixels);
-    } else if (windowExt) {
+                           std::abs(viewportExt->height()) / 96, maxPixels, why);
+    } else {
         double unitsPerInch = 1440;
         switch (mapMode) {
         case gdi::mmText:
@@ -503,38 +498,33 @@ std::optional<Layout> plainLayout(const ByteReader &in, qint64 start, qint64 max
             break;
         }
         size = pictureSize(std::abs(windowExt->width()) / unitsPerInch,
-                           std::abs(windowExt->height()) / unitsPerInch, maxPixels);
+                           std::abs(windowExt->height()) / unitsPerInch, maxPixels, why);
     }
-    if (!size || !windowExt)
+    if (!size)
         return std::nullopt;
     return Layout{*size, org.value_or(QPointF()), *windowExt};
 }
 
 } // namespace
 
-bool isWmf(QByteArrayView head)
-{
-    const ByteReader r(head);
-    if (r.has(0, 4) && r.u32(0) == placeableKey)
-        return true;
-    return isPlainHeader(r, 0);
-}
-
-std::optional<QImage> playWmf(QByteArrayView data, qint64 maxPixels)
+std::optional<QImage> playWmf(QByteArrayView data, qint64 maxPixels, PictureError *why)
 {
     const ByteReader in(data);
-    const bool placeable = in.has(0, 4) && in.u32(0) == placeableKey;
-    const qint64 headerAt = placeable ? placeableSize : 0;
-    if (!isPlainHeader(in, headerAt))
+    const bool placeable = in.has(0, 4) && in.u32(0) == wmfPlaceableKey;
+    const qint64 headerAt = placeable ? wmfPlaceableSize : 0;
+    if (!isWmfHeader(in, headerAt))
         return std::nullopt;
-    const qint64 recordsAt = headerAt + headerSize;
-    const std::optional<Layout> layout =
-        placeable ? placeableLayout(in, maxPixels) : plainLayout(in, recordsAt, maxPixels);
+    const qint64 recordsAt = headerAt + wmfHeaderSize;
+    const std::optional<Layout> layout = placeable ? placeableLayout(in, maxPixels, why)
+                                                   : plainLayout(in, recordsAt, maxPixels, why);
     if (!layout)
         return std::nullopt;
     QImage image = blankPicture(layout->size);
-    if (image.isNull())
+    if (image.isNull()) {
+        if (why)
+            *why = PictureError::OverMemory;
         return std::nullopt;
+    }
     {
         Canvas canvas(image, 96 / 25.4);
         // The window the file sets is mapped onto the whole picture, as a program playing a
@@ -545,7 +535,7 @@ std::optional<QImage> playWmf(QByteArrayView data, qint64 maxPixels)
         s.windowExt = layout->windowExt;
         s.viewportExt = QSizeF(layout->size);
         WmfPlayer player(canvas, placeable, maxPixels);
-        forEachRecord(in, recordsAt, [&](quint16 function, const ByteReader &r) {
+        forEachRecord(in, recordsAt, [&](WmfRecord function, const ByteReader &r) {
             player.play(function, r);
             return true;
         });

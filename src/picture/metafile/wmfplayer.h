@@ -1,5 +1,7 @@
 #pragma once
 
+#include "picture/pictureerror.h"
+
 #include <QByteArrayView>
 #include <QImage>
 
@@ -7,14 +9,11 @@
 
 namespace toolkit::metafile {
 
-// Whether the bytes start with a placeable header or a plain Windows metafile header.
-bool isWmf(QByteArrayView head);
-
 // A Windows metafile drawn at 96 dpi, or nothing where its headers are unreadable, its size
 // is unknown or empty, or it needs more than maxPixels pixels. A placeable file is as large
 // as its bounding box in its units per inch. A plain one declares no physical size: its
 // viewport extent is taken as pixels, else its window extent in the units of its mapping
 // mode, twips for the scalable modes as placeable files commonly use.
-std::optional<QImage> playWmf(QByteArrayView data, qint64 maxPixels);
+std::optional<QImage> playWmf(QByteArrayView data, qint64 maxPixels, PictureError *why = nullptr);
 
 } // namespace toolkit::metafile

@@ -1,8 +1,8 @@
-#include "picture/metafile/bytereader.h"
+#include "picture/bytereader.h"
 
 #include <cstring>
 
-namespace toolkit::metafile {
+namespace toolkit {
 
 bool ByteReader::has(qint64 offset, qint64 count) const
 {
@@ -36,6 +36,25 @@ float ByteReader::f32(qint64 offset) const
     return value;
 }
 
+quint16 ByteReader::u16be(qint64 offset) const
+{
+    if (!has(offset, 2))
+        return 0;
+    return static_cast<quint16>((u8(offset) << 8) | u8(offset + 1));
+}
+
+quint32 ByteReader::u32be(qint64 offset) const
+{
+    if (!has(offset, 4))
+        return 0;
+    return (static_cast<quint32>(u16be(offset)) << 16) | u16be(offset + 2);
+}
+
+bool ByteReader::matches(qint64 offset, QByteArrayView magic) const
+{
+    return has(offset, magic.size()) && m_data.sliced(offset, magic.size()) == magic;
+}
+
 QByteArrayView ByteReader::bytes(qint64 offset, qint64 count) const
 {
     if (!has(offset, count))
@@ -43,4 +62,4 @@ QByteArrayView ByteReader::bytes(qint64 offset, qint64 count) const
     return m_data.sliced(offset, count);
 }
 
-} // namespace toolkit::metafile
+} // namespace toolkit
