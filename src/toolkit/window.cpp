@@ -5,16 +5,28 @@
 #include <QApplication>
 #include <QCursor>
 #include <QEvent>
+#include <QLayout>
 #include <QPointer>
 #include <QScreen>
 #include <QVariant>
 #include <QWidget>
+#include <QWindow>
 
 namespace toolkit {
 namespace {
 
 QMargins frameMargins(const QWidget *window)
 {
+    // A shown window's widget keeps the frame it saw at its last move or resize, which may be
+    // from before the window manager framed it; the native window reads the frame afresh. While
+    // the window manager is still building the frame, the native window may measure the client
+    // against a frame smaller than itself: a negative side is a frame not known yet.
+    if (const QWindow *handle = window->windowHandle(); handle && window->isVisible()) {
+        const QMargins margins = handle->frameMargins();
+        const bool partial =
+            margins.left() < 0 || margins.top() < 0 || margins.right() < 0 || margins.bottom() < 0;
+        return partial ? QMargins() : margins;
+    }
     const QRect frame = window->frameGeometry();
     const QRect client = window->geometry();
     return {client.left() - frame.left(), client.top() - frame.top(),
@@ -32,7 +44,9 @@ QMargins knownFrameMargins(const QWidget *window, const QWidget *frameOf)
 }
 
 // A window centred before its frame was known was centred by its client area; once the window
-// manager has framed it (the window moves into its frame), it is centred again by the frame.
+// manager has framed it, it is centred again by the frame, once. The frame may come without any
+// move or resize of the client area (the window manager frames it where it stands), so every
+// event of the native window is an occasion to look.
 class CentreWhenFramed : public QObject
 {
 public:
@@ -42,15 +56,20 @@ public:
     {
         setObjectName(QLatin1String(name));
         window->installEventFilter(this);
+        watchNativeWindow();
     }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        const QEvent::Type type = event->type();
-        if (watched == m_window && (type == QEvent::Move || type == QEvent::Resize) &&
-            !frameMargins(m_window).isNull()) {
+        if (watched == m_window && event->type() == QEvent::Show)
+            watchNativeWindow();
+        if (!m_done && m_window->isVisible() && !frameMargins(m_window).isNull()) {
+            // Once only: a later move is the user's or the window manager's own.
+            m_done = true;
             m_window->removeEventFilter(this);
+            if (m_handle)
+                m_handle->removeEventFilter(this);
             deleteLater();
             centreOnScreen(m_window);
         }
@@ -58,7 +77,20 @@ protected:
     }
 
 private:
+    void watchNativeWindow()
+    {
+        QWindow *handle = m_window->windowHandle();
+        if (!handle || handle == m_handle)
+            return;
+        if (m_handle)
+            m_handle->removeEventFilter(this);
+        m_handle = handle;
+        handle->installEventFilter(this);
+    }
+
     QWidget *m_window;
+    QPointer<QWindow> m_handle;
+    bool m_done = false;
 };
 
 } // namespace
@@ -147,6 +179,9 @@ void centreOnScreen(QWidget *window, const QWidget *frameOf)
     QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return;
+    // A window not shown yet takes its size from its layout only when shown.
+    if (QLayout *layout = window->layout(); layout && !window->isVisible())
+        layout->activate();
     const QMargins margins = knownFrameMargins(window, frameOf);
     if (margins.isNull() && window->isWindow() &&
         !window->findChild<QObject *>(QLatin1String(CentreWhenFramed::name),
@@ -156,7 +191,15 @@ void centreOnScreen(QWidget *window, const QWidget *frameOf)
     const QRect area = screen->availableGeometry();
     const QPoint frameTopLeft(area.x() + (area.width() - outer.width()) / 2,
                               area.y() + (area.height() - outer.height()) / 2);
-    window->move(frameTopLeft);
+    if (!window->testAttribute(Qt::WA_WState_Created)) {
+        // Qt puts the frame there once it makes the native window.
+        window->move(frameTopLeft);
+        return;
+    }
+    // QWidget::move adds the frame the widget last saw to reach its client area; that frame may
+    // lag behind the one just read, so the client area is placed by the latter.
+    const QPoint clientTopLeft = frameTopLeft + QPoint(margins.left(), margins.top());
+    window->move(clientTopLeft - (window->geometry().topLeft() - window->pos()));
 }
 
 } // namespace toolkit
