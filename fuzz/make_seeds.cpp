@@ -1,23 +1,15 @@
-// Writes the seed inputs of the fuzz targets, one folder per target, from the generators the
-// tests use: libUEMF for metafiles, Qt's writers for BMP, JPEG and icons, and a small GIF
-// writer. Also makes the empty corpus and artifact folders the fuzz tests write into.
+// Writes the seed inputs of the fuzz targets, one folder per target: channel texts and filter
+// texts made here, and the tests' committed picture files. Also makes the empty corpus and
+// artifact folders the fuzz tests write into.
 //
 // make_seeds SEEDS CORPUS ARTIFACTS
-#include "gif_writer.h"
-#include "support/image_bytes.h"
-
-#include "support/metafile_fixtures.h"
-
-#include <QBuffer>
 #include <QByteArray>
 #include <QCryptographicHash>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QGuiApplication>
-#include <QImage>
-#include <QImageWriter>
 #include <QList>
-#include <QPainter>
 #include <QStringList>
 
 #include <cstdio>
@@ -28,7 +20,7 @@
 namespace {
 
 const QStringList targets = {QStringLiteral("fuzz_channel_text"), QStringLiteral("fuzz_filter"),
-                             QStringLiteral("fuzz_metafile"), QStringLiteral("fuzz_picture")};
+                             QStringLiteral("fuzz_picture")};
 
 // Seeds are named by their content, as libFuzzer names the inputs it keeps.
 bool writeSeed(const QDir &folder, const QByteArray &data)
@@ -112,111 +104,18 @@ QList<QByteArray> filterSeeds()
         QByteArray("*.bmp\0file.BMP", 14), QByteArray("a?b*\0AXB", 8)};
 }
 
-
-QImage quarters(const QSize &size, QImage::Format format)
-{
-    QImage image(size, QImage::Format_ARGB32);
-    image.fill(QColor(255, 0, 0, 200));
-    QPainter painter(&image);
-    painter.fillRect(0, 0, size.width() / 2, size.height() / 2, Qt::blue);
-    painter.end();
-    return image.convertToFormat(format);
-}
-
-
-void putLe(QByteArray &out, quint32 value, int bytes)
-{
-    for (int i = 0; i < bytes; ++i)
-        out += char((value >> (8 * i)) & 0xFF);
-}
-
-// A BMP with the old 12-byte core header: 8 x 2 pixels of 1 bit over a palette of two.
-QByteArray coreHeaderBmp()
-{
-    const QByteArray palette("\x00\x00\xFF\xFF\x00\x00", 6);
-    const QByteArray pixels("\xA5\x00\x00\x00\x5A\x00\x00\x00", 8);
-    QByteArray out("BM");
-    putLe(out, 14 + 12 + palette.size() + pixels.size(), 4);
-    putLe(out, 0, 4);
-    putLe(out, 14 + 12 + palette.size(), 4);
-    putLe(out, 12, 4);
-    putLe(out, 8, 2);
-    putLe(out, 2, 2);
-    putLe(out, 1, 2);
-    putLe(out, 1, 2);
-    return out + palette + pixels;
-}
-
-// A run-length BMP of 8 x 4 pixels, 8 or 4 bits, with runs, a literal, a delta and the marks.
-QByteArray runLengthBmp(bool fourBit)
-{
-    const QByteArray palette("\x00\x00\xFF\x00\xFF\x00\x00\x00\x00\xFF\x00\x00", 12);
-    const QByteArray runs =
-        fourBit ? QByteArray("\x08\x01\x00\x00\x04\x12\x00\x04\x01\x20\x00\x00"
-                             "\x00\x02\x02\x00\x00\x00\x08\x22\x00\x01",
-                             22)
-                : QByteArray("\x08\x01\x00\x00\x00\x04\x00\x01\x02\x00\x04\x01\x00\x00"
-                             "\x00\x02\x02\x00\x00\x00\x08\x02\x00\x01",
-                             24);
-    QByteArray out("BM");
-    putLe(out, 14 + 40 + palette.size() + runs.size(), 4);
-    putLe(out, 0, 4);
-    putLe(out, 14 + 40 + palette.size(), 4);
-    putLe(out, 40, 4);
-    putLe(out, 8, 4);
-    putLe(out, 4, 4);
-    putLe(out, 1, 2);
-    putLe(out, fourBit ? 4 : 8, 2);
-    putLe(out, fourBit ? 2 : 1, 4);
-    putLe(out, quint32(runs.size()), 4);
-    putLe(out, 2835, 4);
-    putLe(out, 2835, 4);
-    putLe(out, 3, 4);
-    putLe(out, 0, 4);
-    return out + palette + runs;
-}
-
-QList<QByteArray> gifSeeds()
-{
-    const QList<QRgb> palette = {qRgb(255, 0, 0), qRgb(0, 0, 255), qRgb(0, 255, 0),
-                                 qRgb(255, 255, 255)};
-    QList<quint8> pixels;
-    for (int y = 0; y < 6; ++y)
-        for (int x = 0; x < 8; ++x)
-            pixels += quint8((y < 3 ? 0 : 2) + (x < 4 ? 0 : 1));
-    seeds::GifFrame first{QSize(8, 6), pixels, {}, false};
-    seeds::GifFrame greys{
-        QSize(8, 6), pixels, {qRgb(64, 64, 64), qRgb(128, 128, 128), qRgb(192, 192, 192)}, true};
-    return {seeds::gifOf(QSize(8, 6), palette, {first}),
-            seeds::gifOf(QSize(8, 6), palette, {first, greys}),
-            seeds::gifOf(QSize(8, 6), {}, {greys})};
-}
-
+// The committed picture files of the tests, which cover every format the loader reads.
 QList<QByteArray> pictureSeeds()
 {
-    const QSize size(12, 10);
     QList<QByteArray> seeds;
-    for (const QImage::Format format : {QImage::Format_Mono, QImage::Format_Indexed8,
-                                        QImage::Format_RGB32, QImage::Format_ARGB32})
-        seeds += encoded(quarters(size, format), "bmp");
-    seeds += coreHeaderBmp();
-    seeds += runLengthBmp(false);
-    seeds += runLengthBmp(true);
-    seeds += gifSeeds();
-    seeds += encoded(quarters(size, QImage::Format_RGB32), "jpeg", 75);
-    seeds += encoded(quarters(QSize(17, 9), QImage::Format_Grayscale8), "jpeg", 20, true);
-    seeds += encoded(quarters(QSize(32, 32), QImage::Format_ARGB32), "ico");
-    seeds += iconOf({quarters(QSize(16, 16), QImage::Format_ARGB32),
-                     quarters(QSize(32, 32), QImage::Format_Indexed8),
-                     quarters(QSize(48, 48), QImage::Format_RGB32)});
-    return seeds;
-}
-
-QList<QByteArray> metafileSeeds()
-{
-    QList<QByteArray> seeds = {fixtures::emf(), fixtures::placeableWmf(), fixtures::plainWmf()};
-    for (const fixtures::Case &c : fixtures::recordCases())
-        seeds << c.data;
+    QDirIterator it(QStringLiteral(TYPORAMA_TEST_DATA), QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        if (path.endsWith(QStringLiteral(".png")))
+            continue;
+        QFile file(path);
+        seeds += file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
     return seeds;
 }
 
@@ -257,11 +156,9 @@ int main(int argc, char *argv[])
     }
 
     const QDir seeds(seedRoot);
-    const QList<QByteArray> metafiles = metafileSeeds();
     const bool written = writeSeeds(QDir(seeds.filePath(targets[0])), channelTextSeeds()) &&
                          writeSeeds(QDir(seeds.filePath(targets[1])), filterSeeds()) &&
-                         writeSeeds(QDir(seeds.filePath(targets[2])), metafiles) &&
-                         writeSeeds(QDir(seeds.filePath(targets[3])), pictureSeeds() + metafiles);
+                         writeSeeds(QDir(seeds.filePath(targets[2])), pictureSeeds());
     if (!written) {
         std::fprintf(stderr, "make_seeds: a seed could not be made or written\n");
         return 1;

@@ -3,14 +3,14 @@
 // were, the user is told once, the window goes on working, and its memory does not grow.
 #include "app/form1.h"
 #include "background/clscomdlg.h"
+#include "fonts/fonts.h"
 #include "helpers/standins.h"
+#include "picture/decoderprocess.h"
 #include "support/image_bytes.h"
 #include "support/loadedform.h"
 #include "support/metafile_fixtures.h"
 #include "support/resident_memory.h"
-#include "support/sample_gif.h"
-#include "picture/decoderprocess.h"
-#include "fonts/fonts.h"
+#include "support/test_data.h"
 #include "toolkit/label.h"
 #include "toolkit/picturebox.h"
 #include "toolkit/textbox.h"
@@ -212,9 +212,12 @@ private slots:
 
         const QImage image = sample(Qt::red);
         const QList<std::pair<const char *, QByteArray>> wholes{
-            {"bmp", encoded(image, "bmp")},    {"gif", sampleGif()},
-            {"jpeg", encoded(image, "jpeg")},  {"ico", encoded(image, "ico")},
-            {"wmf", fixtures::placeableWmf()}, {"plain wmf", fixtures::plainWmf()},
+            {"bmp", encoded(image, "bmp")},
+            {"gif", testData(QStringLiteral("gif/quarters.gif"))},
+            {"jpeg", encoded(image, "jpeg")},
+            {"ico", encoded(image, "ico")},
+            {"wmf", fixtures::placeableWmf()},
+            {"plain wmf", fixtures::plainWmf()},
             {"emf", fixtures::emf()},
         };
         for (const auto &[format, whole] : wholes) {
@@ -229,7 +232,8 @@ private slots:
         failing("bmp 100000 x 100000",
                 write(QStringLiteral("huge.bmp"), withLe32(withLe32(bmp, 18, 100000), 22, 100000)),
                 PictureError::TooLarge);
-        QByteArray gif = withLe16(withLe16(sampleGif(), 6, 65535), 8, 65535);
+        QByteArray gif =
+            withLe16(withLe16(testData(QStringLiteral("gif/quarters.gif")), 6, 65535), 8, 65535);
         const qsizetype frame = gif.indexOf('\x2c');
         gif = withLe16(withLe16(gif, frame + 5, 65535), frame + 7, 65535);
         failing("gif 65535 x 65535, its largest", write(QStringLiteral("huge.gif"), gif),

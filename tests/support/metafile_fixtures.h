@@ -2,10 +2,9 @@
 
 #include <QByteArray>
 #include <QColor>
-#include <QList>
 #include <QRect>
 
-// Small metafiles written with libUEMF, each drawing the same picture of 240 x 192 pixels at
+// The committed metafiles of tests/data, each drawing the same picture of 240 x 192 pixels at
 // 96 dpi: a red rectangle and a blue ellipse without outlines, a 2 x 2 two-colour bitmap
 // stretched over a square, the Japanese text "亜宇" in black, and nothing anywhere else.
 namespace fixtures {
@@ -31,25 +30,5 @@ QByteArray emf();
 QByteArray placeableWmf();
 // Without the placeable header; its viewport extent gives the size in pixels.
 QByteArray plainWmf();
-
-// What one spot of a drawn picture must be; an invalid colour means left transparent.
-struct Probe
-{
-    QPoint at;
-    QColor colour;
-};
-
-// A picture of pictureWidth x pictureHeight written record by record to show one behaviour
-// of GDI, with what it must look like.
-struct Case
-{
-    const char *name;
-    QByteArray data;
-    QList<Probe> probes;
-    // For text: the bounds its record gives, in pixels, which its ink must fill and keep to.
-    QRect inkBounds;
-};
-
-QList<Case> recordCases();
 
 } // namespace fixtures

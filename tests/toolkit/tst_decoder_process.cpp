@@ -1,13 +1,12 @@
-#include "helpers/standins.h"
-#include "support/image_bytes.h"
-#include "support/metafile_fixtures.h"
-#include "support/picture_faults.h"
-#include "support/resident_memory.h"
-#include "support/sample_gif.h"
-#include "picture/decoderprocess.h"
 #include "fonts/fonts.h"
+#include "helpers/standins.h"
+#include "picture/decoderprocess.h"
 #include "picture/pictureloader.h"
 #include "picture/picturewire.h"
+#include "support/image_bytes.h"
+#include "support/metafile_fixtures.h"
+#include "support/resident_memory.h"
+#include "support/test_data.h"
 
 #include <QBuffer>
 #include <QElapsedTimer>
@@ -79,7 +78,7 @@ private slots:
         QTest::addColumn<QByteArray>("data");
         QTest::newRow("bmp, palette") << encoded(sample(QImage::Format_Indexed8), "bmp");
         QTest::newRow("bmp, 24 bit") << encoded(sample(QImage::Format_RGB888), "bmp");
-        QTest::newRow("gif") << sampleGif();
+        QTest::newRow("gif") << testData(QStringLiteral("gif/quarters.gif"));
         QTest::newRow("jpeg") << encoded(sample(QImage::Format_RGB32), "jpeg");
         QTest::newRow("icon") << encoded(sample(QImage::Format_ARGB32), "ico");
         QTest::newRow("mono bmp") << encoded(sample(QImage::Format_Mono), "bmp");
@@ -135,7 +134,7 @@ private slots:
     void warningsWithStandardErrorInAFile()
     {
         const QString path =
-            write("stray.jpg", jpegWithStrayBytes(QImage(32, 32, QImage::Format_RGB32)));
+            write("stray.jpg", testData(QStringLiteral("jpeg/stray-bytes-between-segments.jpg")));
         QFile log(m_dir.filePath(QStringLiteral("session-errors")));
         QVERIFY(log.open(QIODevice::ReadWrite | QIODevice::Truncate));
         std::fflush(stderr);

@@ -1,6 +1,6 @@
-#include "support/image_bytes.h"
-#include "support/picture_faults.h"
 #include "picture/pictureloader.h"
+#include "support/image_bytes.h"
+#include "support/test_data.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -188,17 +188,10 @@ private slots:
         QTest::newRow("bmp run-length without its end") << runLengthBmp().chopped(2);
         QTest::newRow("bmp magic alone") << QByteArray("BM");
         QTest::newRow("jpeg magic alone") << QByteArray("\xFF\xD8\xFF", 3);
-        const QList<FaultFixture> faults = faultFixtures();
-        const auto fault = [&faults](const char *name) {
-            return std::find_if(
-                       faults.begin(), faults.end(),
-                       [name](const FaultFixture &f) { return qstrcmp(f.name, name) == 0; })
-                ->bytes;
-        };
         QTest::newRow("jpeg with stray bytes, without its end marker")
-            << fault("jpeg stray bytes between segments").chopped(2);
+            << testData(QStringLiteral("jpeg/stray-bytes-between-segments.jpg")).chopped(2);
         // With no data size in its header, only the end mark shows that the runs are whole.
-        QByteArray unsized = fault("rle8 data cut short");
+        QByteArray unsized = testData(QStringLiteral("bmp/rle8-data-cut-short.bmp"));
         unsized.replace(34, 4, QByteArray(4, '\0'));
         QTest::newRow("rle8 runs cut short, size not declared") << unsized;
     }
@@ -276,32 +269,6 @@ private slots:
         const QString link = m_dir.filePath(QStringLiteral("link.bmp"));
         QVERIFY(QFile::link(target, link));
         QVERIFY(toolkit::LoadPicture(link));
-    }
-
-    // Files with the faults of real files: each loads, the same on every load, and shows what
-    // it holds; where the runs of a run-length bitmap leave pixels out, they are transparent.
-    void faultyFilesShowWhatTheyHold_data()
-    {
-        QTest::addColumn<int>("index");
-        const QList<FaultFixture> fixtures = faultFixtures();
-        for (int i = 0; i < fixtures.size(); ++i)
-            QTest::newRow(fixtures[i].name) << i;
-    }
-    void faultyFilesShowWhatTheyHold()
-    {
-        QFETCH(int, index);
-        const FaultFixture fixture = faultFixtures().at(index);
-        const QString path = write(QStringLiteral("fault"), fixture.bytes);
-        // A load that succeeds prints nothing, whatever the decoder had to say.
-        QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));
-        const std::optional<toolkit::Picture> first = toolkit::LoadPicture(path);
-        const std::optional<toolkit::Picture> second = toolkit::LoadPicture(path);
-        QVERIFY(first && second);
-        QCOMPARE(first->image(), second->image());
-        QCOMPARE(first->image().size(),
-                 QSize(int(fixture.rows[0].size()), int(fixture.rows.size())) * fixture.cell);
-        const QString mismatch = fixtureMismatch(first->image(), fixture);
-        QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
     }
 
     void noPathGivesEmptyPicture() { QVERIFY(toolkit::LoadPicture().isEmpty()); }

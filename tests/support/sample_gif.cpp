@@ -1,8 +1,0 @@
-#include "support/sample_gif.h"
-
-QByteArray sampleGif()
-{
-    return QByteArray::fromHex(
-        "47494638396108000600f10000ff00000000ff00ff00ffffff2c0000000008000600"
-        "00021c04083061428000132604083061428912376e942871e3468912376e05003b");
-}
