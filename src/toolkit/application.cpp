@@ -2,10 +2,13 @@
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
+#include <QLoggingCategory>
 #include <QPointer>
 #include <QTranslator>
 
 namespace toolkit {
+
+Q_LOGGING_CATEGORY(lcApplication, "typorama.application")
 
 void initialiseApplication()
 {
@@ -16,9 +19,12 @@ void initialiseApplication()
         return;
     japanese = new QTranslator(application);
     // Without the catalogue (the package is a dependency) Qt's texts stay English.
-    if (japanese->load(QStringLiteral("qtbase_ja"),
-                       QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    if (japanese->load(QStringLiteral("qtbase_ja"), folder))
         QCoreApplication::installTranslator(japanese);
+    else
+        qCWarning(lcApplication, "No Japanese catalogue of Qt's own texts in %s",
+                  qPrintable(folder));
 }
 
 } // namespace toolkit
