@@ -3,14 +3,14 @@
 // were, the user is told once, the window goes on working, and its memory does not grow.
 #include "app/form1.h"
 #include "background/clscomdlg.h"
-#include "helpers/standins.h"
+#include "picture/decoderprocess.h"
 #include "support/image_bytes.h"
 #include "support/loadedform.h"
 #include "support/metafile_fixtures.h"
 #include "support/resident_memory.h"
 #include "support/sample_gif.h"
-#include "picture/decoderprocess.h"
-#include "fonts/fonts.h"
+#include "support/standins.h"
+#include "support/testmain.h"
 #include "toolkit/label.h"
 #include "toolkit/picturebox.h"
 #include "toolkit/textbox.h"
@@ -175,13 +175,12 @@ private:
 private slots:
     void initTestCase()
     {
-        toolkit::initialiseFonts();
         QVERIFY(m_dir.isValid());
         m_tilePath = write(QStringLiteral("tile.bmp"), encoded(sample(Qt::blue), "bmp"));
         QVERIFY(!m_tilePath.isEmpty());
     }
 
-    void cleanup() { toolkit::setDecoderPath(QStringLiteral(TYPORAMA_DECODER)); }
+    void cleanup() { toolkit::setDecoderPath(builtDecoder()); }
 
     void badInputLosesNothing_data()
     {
@@ -330,5 +329,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestBadInputs)
+TYPORAMA_TEST_MAIN(TestBadInputs)
 #include "tst_bad_inputs.moc"

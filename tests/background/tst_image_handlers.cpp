@@ -1,12 +1,12 @@
 #include "app/form1.h"
 #include "background/clscomdlg.h"
+#include "picture/pictureerror.h"
 #include "support/image_bytes.h"
 #include "support/loadedform.h"
 #include "support/picture_faults.h"
 #include "support/resident_memory.h"
-#include "fonts/fonts.h"
+#include "support/testmain.h"
 #include "toolkit/picturebox.h"
-#include "picture/pictureerror.h"
 #include "toolkit/textbox.h"
 
 #include <QApplication>
@@ -141,7 +141,6 @@ private:
 private slots:
     void initTestCase()
     {
-        toolkit::initialiseFonts();
         QVERIFY(m_dir.isValid());
         m_tilePath = write(QStringLiteral("tile.bmp"), encoded(tileImage(), "bmp"));
         QVERIFY(!m_tilePath.isEmpty());
@@ -383,5 +382,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestImageHandlers)
+TYPORAMA_TEST_MAIN(TestImageHandlers)
 #include "tst_image_handlers.moc"

@@ -1,6 +1,6 @@
 #include "app/form1.h"
 #include "support/loadedform.h"
-#include "fonts/fonts.h"
+#include "support/testmain.h"
 #include "toolkit/label.h"
 #include "toolkit/picture.h"
 #include "toolkit/picturebox.h"
@@ -50,7 +50,6 @@ class BaseSwitch : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase() { toolkit::initialiseFonts(); }
     void initialTextsToHexAndBack();
     void thereAndBack_data();
     void thereAndBack();
@@ -208,5 +207,5 @@ void BaseSwitch::tilesAreRedrawnAfterTheRewrites()
     QCOMPARE(form->Picture1->backColor(), QColor(Qt::white));
 }
 
-QTEST_MAIN(BaseSwitch)
+TYPORAMA_TEST_MAIN(BaseSwitch)
 #include "tst_base_switch.moc"

@@ -1,6 +1,6 @@
 #include "app/form1.h"
 #include "support/loadedform.h"
-#include "fonts/fonts.h"
+#include "support/testmain.h"
 #include "toolkit/label.h"
 #include "toolkit/picturebox.h"
 #include "toolkit/textbox.h"
@@ -52,7 +52,6 @@ class ChannelBoxes : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase() { toolkit::initialiseFonts(); }
     void typing_data();
     void typing();
     void pasting_data();
@@ -477,5 +476,5 @@ void ChannelBoxes::focusThatNeverLeftSelectsNothing()
     QCOMPARE(form->Label1->foreColor().red(), 132);
 }
 
-QTEST_MAIN(ChannelBoxes)
+TYPORAMA_TEST_MAIN(ChannelBoxes)
 #include "tst_channel_boxes.moc"

@@ -3,7 +3,7 @@
 #include "app/form1.h"
 #include "colour/channel_text.h"
 #include "support/loadedform.h"
-#include "fonts/fonts.h"
+#include "support/testmain.h"
 #include "toolkit/label.h"
 #include "toolkit/picturebox.h"
 #include "toolkit/textbox.h"
@@ -60,7 +60,6 @@ class PasteJunk : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase() { toolkit::initialiseFonts(); }
 
     void megabytePaste_data()
     {
@@ -149,5 +148,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(PasteJunk)
+TYPORAMA_TEST_MAIN(PasteJunk)
 #include "tst_paste_junk.moc"

@@ -1,6 +1,6 @@
 #include "app/form1.h"
 #include "support/fakefonts.h"
-#include "fonts/fonts.h"
+#include "support/testmain.h"
 #include "toolkit/label.h"
 #include "toolkit/picture.h"
 #include "toolkit/picturebox.h"
@@ -90,7 +90,6 @@ private:
 
 void Byouga::initTestCase()
 {
-    toolkit::initialiseFonts();
     m_fonts = std::make_unique<FakeFonts>(
         QStringList{QStringLiteral("DejaVu Sans"), QStringLiteral("DejaVu Serif")});
 }
@@ -279,5 +278,5 @@ void Byouga::noPictureDrawsNothing()
     QCOMPARE(canvasBehindLabel(), white);
 }
 
-QTEST_MAIN(Byouga)
+TYPORAMA_TEST_MAIN(Byouga)
 #include "tst_byouga.moc"

@@ -1,13 +1,10 @@
 #include "support/loadedform.h"
 
 #include "app/form1.h"
-#include "toolkit/application.h"
 #include "toolkit/textbox.h"
 
 LoadedForm::LoadedForm() : m_fonts({QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic")})
 {
-    // Qt's own texts in the program's language, as the program sets them up before its window.
-    toolkit::initialiseApplication();
     m_form = std::make_unique<Form1>(m_fonts);
     m_form->Form_Load();
 }

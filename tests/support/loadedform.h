@@ -9,8 +9,7 @@
 class Form1;
 
 // The main window brought to its working state by its own start-up, over a short fake font
-// list, in an application readied as the program's own. Needs a QApplication on which
-// toolkit::initialiseFonts() has run.
+// list. Needs an application readied as the program's own (see support/testmain.h).
 class LoadedForm
 {
 public:

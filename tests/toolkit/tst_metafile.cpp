@@ -1,7 +1,7 @@
-#include "support/metafile_fixtures.h"
-#include "fonts/fonts.h"
 #include "picture/metafile/metafile.h"
 #include "picture/pictureloader.h"
+#include "support/metafile_fixtures.h"
+#include "support/testmain.h"
 
 #include <QtEndian>
 #include <QtTest>
@@ -78,7 +78,6 @@ class TestMetafile : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
     void sniffsByContent_data();
     void sniffsByContent();
     void drawsTheFixture_data();
@@ -98,11 +97,6 @@ private slots:
 private:
     void addFixtures();
 };
-
-void TestMetafile::initTestCase()
-{
-    toolkit::initialiseFonts();
-}
 
 void TestMetafile::addFixtures()
 {
@@ -405,5 +399,5 @@ void TestMetafile::drawsAsGdiDoes()
     QVERIFY(inked.width() * 2 > bounds.width() && inked.height() * 2 > bounds.height());
 }
 
-QTEST_MAIN(TestMetafile)
+TYPORAMA_TEST_MAIN(TestMetafile)
 #include "tst_metafile.moc"

@@ -1,7 +1,8 @@
 // Inputs the fuzzers found to go wrong in the metafile decoder, kept so the faults stay fixed.
 // Under the sanitizer build these also catch the undefined behaviour the fault was.
-#include "support/metafile_fixtures.h"
 #include "picture/metafile/metafile.h"
+#include "support/metafile_fixtures.h"
+#include "support/testmain.h"
 
 #include <QtEndian>
 #include <QtTest>
@@ -167,5 +168,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestMetafileRegressions)
+TYPORAMA_TEST_MAIN(TestMetafileRegressions)
 #include "tst_metafile_regressions.moc"

@@ -1,5 +1,6 @@
 #include "support/image_bytes.h"
 #include "support/picture_faults.h"
+#include "support/testmain.h"
 #include "picture/pictureloader.h"
 
 #include <QBuffer>
@@ -95,6 +96,9 @@ bool near(QRgb a, QColor b)
 class TestPictureLoader : public QObject
 {
     Q_OBJECT
+
+public:
+    static void initMain() { useBuiltDecoder(); }
 
 private:
     QTemporaryDir m_dir;
