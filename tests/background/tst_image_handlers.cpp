@@ -1,6 +1,5 @@
 #include "app/form1.h"
 #include "background/clscomdlg.h"
-#include "picture/pictureerror.h"
 #include "support/image_bytes.h"
 #include "support/loadedform.h"
 #include "support/picture_faults.h"
@@ -11,17 +10,11 @@
 
 #include <QApplication>
 #include <QBuffer>
-#include <QDir>
-#include <QFile>
 #include <QFileDialog>
 #include <QGroupBox>
-#include <QMessageBox>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
-
-#include <sys/stat.h>
 
 #include <optional>
 
@@ -68,33 +61,6 @@ QImage tiled(QSize size)
     }
     return image;
 }
-
-// Accepts every message box that comes up and keeps what it said.
-class MessageBoxCloser : public QObject
-{
-public:
-    explicit MessageBoxCloser(const QWidget *expectedParent) : m_parent(expectedParent)
-    {
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            if (!box)
-                return;
-            texts += box->text();
-            warnings += box->icon() == QMessageBox::Warning;
-            parented += box->parentWidget() == m_parent;
-            box->accept();
-        });
-        m_timer.start(10);
-    }
-
-    QStringList texts;
-    QList<bool> warnings;
-    QList<bool> parented;
-
-private:
-    const QWidget *m_parent;
-    QTimer m_timer;
-};
 
 } // namespace
 
@@ -189,76 +155,6 @@ private slots:
         QCOMPARE(canvas(), before);
         QCOMPARE(form.Picture2->picture().image(), held);
         QCOMPARE(form.Frame1->isEnabled(), !imageFirst);
-    }
-
-    // A file that is no readable picture changes nothing and is named in a warning that
-    // says why on its second line.
-    void failedLoadChangesNothing_data()
-    {
-        using toolkit::PictureError;
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<bool>("imageFirst");
-        QTest::addColumn<PictureError>("reason");
-        struct File
-        {
-            const char *name;
-            QString path;
-            PictureError reason;
-        };
-        QList<File> files;
-        files.append({"text", write(QStringLiteral("notes.bmp"), "これは画像ではありません"),
-                      PictureError::UnknownFormat});
-        const QImage image = tileImage();
-        for (const char *format : {"bmp", "jpeg", "ico"}) {
-            const QByteArray whole = encoded(image, format);
-            files.append({format,
-                          write(QStringLiteral("cut.") + QLatin1String(format),
-                                whole.left(whole.size() / 2)),
-                          PictureError::Truncated});
-        }
-        // A GIF cut off inside its picture data.
-        const QByteArray gif = QByteArray::fromHex(
-            "47494638396108000600f10000ff00000000ff00ff00ffffff2c000000000800060000021c040830");
-        files.append({"gif", write(QStringLiteral("cut.gif"), gif), PictureError::Truncated});
-        const QString fifo = m_dir.filePath(QStringLiteral("pipe.jpg"));
-        if (!QFile::exists(fifo))
-            QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-        files.append({"pipe", fifo, PictureError::NotRegularFile});
-        files.append({"device", QStringLiteral("/dev/zero"), PictureError::NotRegularFile});
-        const QString folder = m_dir.filePath(QStringLiteral("folder.bmp"));
-        QVERIFY(QDir().mkpath(folder));
-        files.append({"folder", folder, PictureError::NotRegularFile});
-        files.append(
-            {"missing", m_dir.filePath(QStringLiteral("gone.bmp")), PictureError::Unreadable});
-        for (const File &file : files) {
-            QTest::addRow("%s, no image", file.name) << file.path << false << file.reason;
-            QTest::addRow("%s, image in use", file.name) << file.path << true << file.reason;
-        }
-    }
-    void failedLoadChangesNothing()
-    {
-        QFETCH(QString, path);
-        QFETCH(bool, imageFirst);
-        QFETCH(toolkit::PictureError, reason);
-        QVERIFY(!path.isEmpty());
-        Form1 &form = **m_form;
-        if (imageFirst)
-            load(m_tilePath);
-        const QImage before = canvas();
-        const QImage held = form.Picture2->picture().image();
-        const bool enabled = form.Frame1->isEnabled();
-
-        MessageBoxCloser closer(&form);
-        load(path);
-        QCOMPARE(form.Dlg->FileName, path);
-        QCOMPARE(closer.texts,
-                 QStringList{QStringLiteral("「%1」を画像として読み込めませんでした。\n%2")
-                                 .arg(path, toolkit::pictureErrorText(reason))});
-        QCOMPARE(closer.warnings, QList<bool>{true});
-        QCOMPARE(closer.parented, QList<bool>{true});
-        QCOMPARE(canvas(), before);
-        QCOMPARE(form.Picture2->picture().image(), held);
-        QCOMPARE(form.Frame1->isEnabled(), enabled);
     }
 
     // Faulty files draw what they hold; the canvas colour shows where a run-length bitmap
