@@ -45,13 +45,6 @@ QImage tileImage()
     return tile;
 }
 
-QImage filled(QSize size, const QColor &colour)
-{
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(colour);
-    return image;
-}
-
 QImage tiled(QSize size)
 {
     QImage image(size, QImage::Format_RGB32);

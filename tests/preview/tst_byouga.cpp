@@ -1,5 +1,6 @@
 #include "app/form1.h"
 #include "support/fakefonts.h"
+#include "support/image_bytes.h"
 #include "support/testmain.h"
 #include "toolkit/label.h"
 #include "toolkit/picture.h"
@@ -48,13 +49,6 @@ QImage tiledCanvas(QSize size)
         for (int x = 0; x < size.width(); ++x)
             image.setPixelColor(x, y, patternAt(x % tileWidth, y % tileHeight));
     }
-    return image;
-}
-
-QImage filled(QSize size, const QColor &colour)
-{
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(colour);
     return image;
 }
 

@@ -48,3 +48,10 @@ QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArra
         return QString();
     return path;
 }
+
+QImage filled(QSize size, const QColor &colour)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
+}

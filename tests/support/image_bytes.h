@@ -5,7 +5,11 @@
 #include <QList>
 #include <QString>
 
+class QColor;
 class QTemporaryDir;
+
+// An opaque image of one colour, as a canvas filled with it is shown.
+QImage filled(QSize size, const QColor &colour);
 
 // The bytes of an image file in the given format, as Qt's writers make it; quality and
 // progressive scan where the format has them.
