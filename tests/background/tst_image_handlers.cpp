@@ -24,37 +24,6 @@ const QString imageFilter = QStringLiteral(
     "画像ファイル(*.bmp;*.gif;*.jpg;*.jpeg;*.ico;*.wmf;*.emf)|*.BMP;*.GIF;*.JPG;*.JPEG;*.ICO;"
     "*.WMF;*.EMF|全てのファイル(*.*)|*.*");
 
-// A tile of two colours side by side, its width a whole number of twips.
-constexpr int tileWidth = 24;
-constexpr int tileHeight = 16;
-const QColor tileLeft(255, 0, 0);
-const QColor tileRight(0, 0, 255);
-
-QColor tileColourAt(int x)
-{
-    return x % tileWidth < tileWidth / 2 ? tileLeft : tileRight;
-}
-
-QImage tileImage()
-{
-    QImage tile(tileWidth, tileHeight, QImage::Format_RGB32);
-    for (int y = 0; y < tileHeight; ++y) {
-        for (int x = 0; x < tileWidth; ++x)
-            tile.setPixelColor(x, y, tileColourAt(x));
-    }
-    return tile;
-}
-
-QImage tiled(QSize size)
-{
-    QImage image(size, QImage::Format_RGB32);
-    for (int y = 0; y < size.height(); ++y) {
-        for (int x = 0; x < size.width(); ++x)
-            image.setPixelColor(x, y, tileColourAt(x));
-    }
-    return image;
-}
-
 } // namespace
 
 class TestImageHandlers : public QObject
@@ -101,7 +70,7 @@ private slots:
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
-        m_tilePath = write(QStringLiteral("tile.bmp"), encoded(tileImage(), "bmp"));
+        m_tilePath = write(QStringLiteral("tile.bmp"), encoded(tiled(tileSize), "bmp"));
         QVERIFY(!m_tilePath.isEmpty());
     }
 
@@ -122,7 +91,7 @@ private slots:
         QCOMPARE(form.Dlg->DialogTitle, QStringLiteral("開く"));
         QCOMPARE(form.Dlg->Filter, imageFilter);
         QCOMPARE(form.Dlg->Flags, 4);
-        QCOMPARE(form.Picture2->picture().image().size(), QSize(tileWidth, tileHeight));
+        QCOMPARE(form.Picture2->picture().image().size(), tileSize);
         QVERIFY(!form.Frame1->isEnabled());
         QVERIFY(!form.TextC[0]->isEnabled());
         const QImage shown = canvas();

@@ -1,7 +1,8 @@
+#include "picture/pictureloader.h"
 #include "support/image_bytes.h"
 #include "support/picture_faults.h"
+#include "support/sample_gif.h"
 #include "support/testmain.h"
-#include "picture/pictureloader.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -22,23 +23,10 @@
 
 namespace {
 
-// Eight by six pixels: red, blue in the top half's left and right, green, white below.
-const unsigned char gifBytes[] = {
-    0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x08, 0x00, 0x06, 0x00, 0xf1, 0x00, 0x00, 0xff,
-    0x00, 0x00, 0x00, 0x00, 0xff, 0x00, 0xff, 0x00, 0xff, 0xff, 0xff, 0x2c, 0x00, 0x00,
-    0x00, 0x00, 0x08, 0x00, 0x06, 0x00, 0x00, 0x02, 0x1c, 0x04, 0x08, 0x30, 0x61, 0x42,
-    0x80, 0x00, 0x13, 0x26, 0x04, 0x08, 0x30, 0x61, 0x42, 0x89, 0x12, 0x37, 0x6e, 0x94,
-    0x28, 0x71, 0xe3, 0x46, 0x89, 0x12, 0x37, 0x6e, 0x05, 0x00, 0x3b};
-
-QByteArray gifData()
-{
-    return QByteArray(reinterpret_cast<const char *>(gifBytes), sizeof gifBytes);
-}
-
 // The same GIF with a second frame after the first, drawn in a palette of greys.
 QByteArray twoFrameGif()
 {
-    QByteArray data = gifData();
+    QByteArray data = sampleGif();
     data.chop(1);
     const qsizetype descriptor = data.indexOf('\x2c');
     QByteArray frame = data.mid(descriptor);
@@ -122,7 +110,7 @@ private slots:
                               << QColor(Qt::red);
         QTest::newRow("icon") << encoded(quarters(32, 32), "ico") << QSize(32, 32)
                               << QColor(Qt::blue) << QColor(Qt::red);
-        QTest::newRow("gif") << gifData() << QSize(8, 6) << QColor(Qt::red) << QColor(Qt::white);
+        QTest::newRow("gif") << sampleGif() << QSize(8, 6) << QColor(Qt::red) << QColor(Qt::white);
         QTest::newRow("gif first frame of two")
             << twoFrameGif() << QSize(8, 6) << QColor(Qt::red) << QColor(Qt::white);
         QTest::newRow("bmp run-length")
@@ -186,9 +174,9 @@ private slots:
             QTest::addRow("%s cut short", format) << whole.left(whole.size() - 20);
             QTest::addRow("%s header only", format) << whole.left(30);
         }
-        QTest::newRow("gif cut in half") << gifData().left(40);
-        QTest::newRow("gif without its last data") << gifData().left(gifData().size() - 8);
-        QTest::newRow("gif header only") << gifData().left(13);
+        QTest::newRow("gif cut in half") << sampleGif().left(40);
+        QTest::newRow("gif without its last data") << sampleGif().left(sampleGif().size() - 8);
+        QTest::newRow("gif header only") << sampleGif().left(13);
         QTest::newRow("bmp run-length without its end") << runLengthBmp().chopped(2);
         QTest::newRow("bmp magic alone") << QByteArray("BM");
         QTest::newRow("jpeg magic alone") << QByteArray("\xFF\xD8\xFF", 3);
@@ -224,7 +212,7 @@ private slots:
         qToLittleEndian<qint32>(20000, bmp.data() + 18);
         qToLittleEndian<qint32>(20000, bmp.data() + 22);
         QTest::newRow("bmp 20000 x 20000") << bmp;
-        QByteArray gif = gifData();
+        QByteArray gif = sampleGif();
         qToLittleEndian<quint16>(65535, gif.data() + 6);
         qToLittleEndian<quint16>(65535, gif.data() + 8);
         QTest::newRow("gif screen 65535 x 65535") << gif;
