@@ -59,10 +59,12 @@ QString clsComDlg::ShowFileDialog(std::int16_t action)
     const DialogOptions options = DialogOptions::fromInt(std::uint32_t(Flags));
     const QPointer<QWidget> owner = toolkit::windowOfHandle(OwnerhWnd);
     background::FileDialog dialog(owner, options.testFlag(DialogOption::PathMustExist));
-    dialog.setWindowTitle(DialogTitle);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setAcceptMode(action == 1 ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
     dialog.setFileMode(fileModeOf(action, options));
+    // After the mode: a title equal to Qt's own for the mode ("開く" in Japanese) is taken for
+    // Qt's default, and a later change of mode would replace it with Qt's title for that mode.
+    dialog.setWindowTitle(DialogTitle);
     dialog.setOption(QFileDialog::DontConfirmOverwrite,
                      !options.testFlag(DialogOption::OverwritePrompt));
 

@@ -1,7 +1,7 @@
 #include "about/frmabout.h"
 #include "app/form1.h"
 #include "support/fakefonts.h"
-#include "fonts/fonts.h"
+#include "support/testmain.h"
 #include "toolkit/label.h"
 #include "toolkit/textbox.h"
 
@@ -77,7 +77,6 @@ class TestAbout : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
     void init();
     void cleanup();
 
@@ -102,11 +101,6 @@ private:
     std::unique_ptr<FakeFonts> m_fonts;
     std::unique_ptr<Form1> m_form;
 };
-
-void TestAbout::initTestCase()
-{
-    toolkit::initialiseFonts();
-}
 
 void TestAbout::init()
 {
@@ -326,5 +320,5 @@ void TestAbout::closesOnlyByOk()
     QCOMPARE(QApplication::activeModalWidget(), nullptr);
 }
 
-QTEST_MAIN(TestAbout)
+TYPORAMA_TEST_MAIN(TestAbout)
 #include "tst_about.moc"

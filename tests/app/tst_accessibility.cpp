@@ -1,6 +1,6 @@
 #include "app/form1.h"
 #include "support/fakefonts.h"
-#include "fonts/fonts.h"
+#include "support/testmain.h"
 #include "toolkit/scrollbar.h"
 
 #include <QAccessible>
@@ -39,7 +39,6 @@ void walk(QAccessibleInterface *node, QMultiHash<QString, QAccessible::Role> &se
 
 void Accessibility::initTestCase()
 {
-    toolkit::initialiseFonts();
     m_form = std::make_unique<Form1>(m_fonts);
     m_form->Form_Load();
     QAccessible::setActive(true);
@@ -97,5 +96,5 @@ void Accessibility::sizeBarReportsItsValue()
     QCOMPARE(bar->valueInterface()->maximumValue().toInt(), 72);
 }
 
-QTEST_MAIN(Accessibility)
+TYPORAMA_TEST_MAIN(Accessibility)
 #include "tst_accessibility.moc"

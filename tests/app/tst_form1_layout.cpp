@@ -1,7 +1,7 @@
 #include "app/form1.h"
 #include "app/form1_layout.h"
-#include "fonts/fonts.h"
 #include "support/fakefonts.h"
+#include "support/testmain.h"
 #include "toolkit/twips.h"
 
 #include <QAbstractButton>
@@ -40,7 +40,6 @@ private:
 
 void Form1Layout::initTestCase()
 {
-    toolkit::initialiseFonts();
     m_form = std::make_unique<Form1>(m_fonts);
     m_form->Form_Load();
     QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
@@ -178,5 +177,5 @@ void Form1Layout::menuHasOneItemWithoutSubItems()
     QCOMPARE(actions.first(), m_form->mnuAbout);
 }
 
-QTEST_MAIN(Form1Layout)
+TYPORAMA_TEST_MAIN(Form1Layout)
 #include "tst_form1_layout.moc"

@@ -1,8 +1,8 @@
 #include "app/form1.h"
 #include "background/clscomdlg.h"
 #include "support/fakefonts.h"
+#include "support/testmain.h"
 #include "toolkit/combobox.h"
-#include "fonts/fonts.h"
 #include "toolkit/label.h"
 #include "toolkit/picturebox.h"
 #include "toolkit/scrollbar.h"
@@ -61,7 +61,6 @@ class FormLoad : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase() { toolkit::initialiseFonts(); }
     void leavesTheWindowInItsWorkingState();
     void listsExactlyTheGivenNamesInOrder_data();
     void listsExactlyTheGivenNamesInOrder();
@@ -216,5 +215,5 @@ void FormLoad::clicksDuringTheListingReachNoHandler()
     QVERIFY(form.Check1->isChecked());
 }
 
-QTEST_MAIN(FormLoad)
+TYPORAMA_TEST_MAIN(FormLoad)
 #include "tst_form_load.moc"

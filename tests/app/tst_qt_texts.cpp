@@ -1,8 +1,8 @@
 #include "app/form1.h"
 #include "background/clscomdlg.h"
 #include "support/loadedform.h"
+#include "support/testmain.h"
 #include "toolkit/combobox.h"
-#include "fonts/fonts.h"
 #include "toolkit/textbox.h"
 
 #include <QAbstractButton>
@@ -70,7 +70,6 @@ class TestQtTexts : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase() { toolkit::initialiseFonts(); }
     void areJapanese_data();
     void areJapanese();
 };
@@ -113,5 +112,5 @@ void TestQtTexts::areJapanese()
     QVERIFY2(english(texts).isEmpty(), qPrintable(english(texts).join(QStringLiteral(" | "))));
 }
 
-QTEST_MAIN(TestQtTexts)
+TYPORAMA_TEST_MAIN(TestQtTexts)
 #include "tst_qt_texts.moc"

@@ -3,14 +3,14 @@
 // were, the user is told once, the window goes on working, and its memory does not grow.
 #include "app/form1.h"
 #include "background/clscomdlg.h"
-#include "fonts/fonts.h"
-#include "helpers/standins.h"
 #include "picture/decoderprocess.h"
 #include "support/image_bytes.h"
 #include "support/loadedform.h"
 #include "support/metafile_fixtures.h"
 #include "support/resident_memory.h"
+#include "support/standins.h"
 #include "support/test_data.h"
+#include "support/testmain.h"
 #include "toolkit/label.h"
 #include "toolkit/picturebox.h"
 #include "toolkit/textbox.h"
@@ -112,23 +112,27 @@ private:
     bool m_lowered = false;
 };
 
-// Accepts every message box that comes up and keeps what it said.
+// Accepts every message box that comes up and keeps what it said, and whether it was a warning
+// over the window.
 class MessageBoxCloser : public QObject
 {
 public:
-    MessageBoxCloser()
+    explicit MessageBoxCloser(const QWidget *window)
     {
-        connect(&m_timer, &QTimer::timeout, this, [this] {
+        connect(&m_timer, &QTimer::timeout, this, [this, window] {
             auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
             if (!box)
                 return;
             texts += box->text();
+            warningsOverWindow +=
+                box->icon() == QMessageBox::Warning && box->parentWidget() == window;
             box->accept();
         });
         m_timer.start(10);
     }
 
     QStringList texts;
+    QList<bool> warningsOverWindow;
 
 private:
     QTimer m_timer;
@@ -175,24 +179,24 @@ private:
 private slots:
     void initTestCase()
     {
-        toolkit::initialiseFonts();
         QVERIFY(m_dir.isValid());
         m_tilePath = write(QStringLiteral("tile.bmp"), encoded(sample(Qt::blue), "bmp"));
         QVERIFY(!m_tilePath.isEmpty());
     }
 
-    void cleanup() { toolkit::setDecoderPath(QStringLiteral(TYPORAMA_DECODER)); }
+    void cleanup() { toolkit::setDecoderPath(builtDecoder()); }
 
     void badInputLosesNothing_data()
     {
         using toolkit::PictureError;
         QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("imageFirst");
         QTest::addColumn<int>("choice");
         QTest::addColumn<QString>("decoder");
         QTest::addColumn<PictureError>("reason");
         const auto failing = [](const char *name, const QString &path, PictureError reason,
                                 Choice choice = Choice::Plain) {
-            QTest::newRow(name) << path << int(choice) << QString() << reason;
+            QTest::newRow(name) << path << true << int(choice) << QString() << reason;
         };
 
         const QString fifo = m_dir.filePath(QStringLiteral("pipe.bmp"));
@@ -223,8 +227,8 @@ private slots:
         for (const auto &[format, whole] : wholes) {
             const QString name = QStringLiteral("cut %1").arg(QLatin1String(format));
             QTest::addRow("truncated %s", format)
-                << write(name, whole.left(whole.size() / 2)) << int(Choice::Plain) << QString()
-                << PictureError::Truncated;
+                << write(name, whole.left(whole.size() / 2)) << true << int(Choice::Plain)
+                << QString() << PictureError::Truncated;
         }
 
         // Headers that declare 100,000 x 100,000 pixels, or as near as the format can say.
@@ -285,7 +289,7 @@ private slots:
         };
         for (const auto &[standInName, reason] : standIns) {
             QTest::addRow("decoder %s", standInName)
-                << good << int(Choice::Plain) << standIn(standInName) << reason;
+                << good << true << int(Choice::Plain) << standIn(standInName) << reason;
         }
 
         // Blanks and Japanese characters in a path of more than 255 bytes load as any other.
@@ -295,26 +299,66 @@ private slots:
                   encoded(image, "bmp"));
         QVERIFY(QFile::encodeName(longPath).size() > 255);
         QTest::newRow("long path with blanks and Japanese")
-            << longPath << int(Choice::Plain) << QString() << PictureError::None;
+            << longPath << true << int(Choice::Plain) << QString() << PictureError::None;
+
+        // The same with no image in use first, and again over one.
+        struct File
+        {
+            const char *name;
+            QString path;
+            PictureError reason;
+        };
+        QList<File> files;
+        files.append({"text", write(QStringLiteral("notes.bmp"), "これは画像ではありません"),
+                      PictureError::UnknownFormat});
+        for (const char *format : {"bmp", "jpeg", "ico"}) {
+            const QByteArray whole = encoded(sample(Qt::green), format);
+            files.append({format,
+                          write(QStringLiteral("cut.") + QLatin1String(format),
+                                whole.left(whole.size() / 2)),
+                          PictureError::Truncated});
+        }
+        // A GIF cut off inside its picture data.
+        const QByteArray cutGif = QByteArray::fromHex(
+            "47494638396108000600f10000ff00000000ff00ff00ffffff2c000000000800060000021c040830");
+        files.append({"gif", write(QStringLiteral("cut.gif"), cutGif), PictureError::Truncated});
+        const QString pipe = m_dir.filePath(QStringLiteral("pipe.jpg"));
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        files.append({"pipe", pipe, PictureError::NotRegularFile});
+        files.append({"device", QStringLiteral("/dev/zero"), PictureError::NotRegularFile});
+        const QString bmpFolder = m_dir.filePath(QStringLiteral("folder.bmp"));
+        QVERIFY(QDir().mkpath(bmpFolder));
+        files.append({"folder", bmpFolder, PictureError::NotRegularFile});
+        files.append(
+            {"missing", m_dir.filePath(QStringLiteral("missing.bmp")), PictureError::Unreadable});
+        for (const File &file : files) {
+            for (const bool imageFirst : {false, true}) {
+                QTest::addRow("%s, %s", file.name, imageFirst ? "image in use" : "no image")
+                    << file.path << imageFirst << int(Choice::Plain) << QString() << file.reason;
+            }
+        }
     }
     void badInputLosesNothing()
     {
         QFETCH(QString, path);
+        QFETCH(bool, imageFirst);
         QFETCH(int, choice);
         QFETCH(QString, decoder);
         QFETCH(toolkit::PictureError, reason);
         const bool loads = reason == toolkit::PictureError::None;
         QVERIFY(!path.isEmpty());
         LoadedForm form;
-        load(*form, m_tilePath, Choice::Plain);
-        QVERIFY(!form->Picture2->picture().isEmpty());
+        if (imageFirst) {
+            load(*form, m_tilePath, Choice::Plain);
+            QVERIFY(!form->Picture2->picture().isEmpty());
+        }
         const QImage before = canvas(*form);
         const QImage held = form->Picture2->picture().image();
         if (!decoder.isEmpty())
             toolkit::setDecoderPath(decoder);
         const qint64 memoryBefore = residentMemoryBytes();
 
-        MessageBoxCloser closer;
+        MessageBoxCloser closer(&*form);
         load(*form, path, Choice(choice));
         QCOMPARE(form->Dlg->FileName, path);
         QVERIFY(!QApplication::activeModalWidget());
@@ -323,10 +367,12 @@ private slots:
             QCOMPARE(form->Picture2->picture().image().size(), sample(Qt::red).size());
         } else {
             QCOMPARE(closer.texts, QStringList{failureText(path, reason)});
+            QCOMPARE(closer.warningsOverWindow, QList<bool>{true});
             QCOMPARE(form->Picture2->picture().image(), held);
             QCOMPARE(canvas(*form), before);
         }
-        QVERIFY(!form->Frame1->isEnabled());
+        // The colour frame is locked while an image is in use.
+        QCOMPARE(form->Frame1->isEnabled(), !imageFirst && !loads);
         const qint64 growth = residentMemoryBytes() - memoryBefore;
         QVERIFY2(growth < 64 << 20, qPrintable(QString::number(growth)));
 
@@ -338,5 +384,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestBadInputs)
+TYPORAMA_TEST_MAIN(TestBadInputs)
 #include "tst_bad_inputs.moc"

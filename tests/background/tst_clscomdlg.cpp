@@ -1,5 +1,6 @@
 #include "background/clscomdlg.h"
 
+#include "support/testmain.h"
 #include "toolkit/window.h"
 
 #include <QApplication>
@@ -303,5 +304,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestClsComDlg)
+TYPORAMA_TEST_MAIN(TestClsComDlg)
 #include "tst_clscomdlg.moc"

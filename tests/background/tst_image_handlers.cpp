@@ -6,22 +6,17 @@
 #include "support/loadedform.h"
 #include "support/resident_memory.h"
 #include "support/test_data.h"
+#include "support/testmain.h"
 #include "toolkit/picturebox.h"
 #include "toolkit/textbox.h"
 
 #include <QApplication>
 #include <QBuffer>
-#include <QDir>
-#include <QFile>
 #include <QFileDialog>
 #include <QGroupBox>
-#include <QMessageBox>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
-
-#include <sys/stat.h>
 
 #include <optional>
 
@@ -30,71 +25,6 @@ namespace {
 const QString imageFilter = QStringLiteral(
     "画像ファイル(*.bmp;*.gif;*.jpg;*.jpeg;*.ico;*.wmf;*.emf)|*.BMP;*.GIF;*.JPG;*.JPEG;*.ICO;"
     "*.WMF;*.EMF|全てのファイル(*.*)|*.*");
-
-// A tile of two colours side by side, its width a whole number of twips.
-constexpr int tileWidth = 24;
-constexpr int tileHeight = 16;
-const QColor tileLeft(255, 0, 0);
-const QColor tileRight(0, 0, 255);
-
-QColor tileColourAt(int x)
-{
-    return x % tileWidth < tileWidth / 2 ? tileLeft : tileRight;
-}
-
-QImage tileImage()
-{
-    QImage tile(tileWidth, tileHeight, QImage::Format_RGB32);
-    for (int y = 0; y < tileHeight; ++y) {
-        for (int x = 0; x < tileWidth; ++x)
-            tile.setPixelColor(x, y, tileColourAt(x));
-    }
-    return tile;
-}
-
-QImage filled(QSize size, const QColor &colour)
-{
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(colour);
-    return image;
-}
-
-QImage tiled(QSize size)
-{
-    QImage image(size, QImage::Format_RGB32);
-    for (int y = 0; y < size.height(); ++y) {
-        for (int x = 0; x < size.width(); ++x)
-            image.setPixelColor(x, y, tileColourAt(x));
-    }
-    return image;
-}
-
-// Accepts every message box that comes up and keeps what it said.
-class MessageBoxCloser : public QObject
-{
-public:
-    explicit MessageBoxCloser(const QWidget *expectedParent) : m_parent(expectedParent)
-    {
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            if (!box)
-                return;
-            texts += box->text();
-            warnings += box->icon() == QMessageBox::Warning;
-            parented += box->parentWidget() == m_parent;
-            box->accept();
-        });
-        m_timer.start(10);
-    }
-
-    QStringList texts;
-    QList<bool> warnings;
-    QList<bool> parented;
-
-private:
-    const QWidget *m_parent;
-    QTimer m_timer;
-};
 
 } // namespace
 
@@ -141,9 +71,8 @@ private:
 private slots:
     void initTestCase()
     {
-        toolkit::initialiseFonts();
         QVERIFY(m_dir.isValid());
-        m_tilePath = write(QStringLiteral("tile.bmp"), encoded(tileImage(), "bmp"));
+        m_tilePath = write(QStringLiteral("tile.bmp"), encoded(tiled(tileSize), "bmp"));
         QVERIFY(!m_tilePath.isEmpty());
     }
 
@@ -164,7 +93,7 @@ private slots:
         QCOMPARE(form.Dlg->DialogTitle, QStringLiteral("開く"));
         QCOMPARE(form.Dlg->Filter, imageFilter);
         QCOMPARE(form.Dlg->Flags, 4);
-        QCOMPARE(form.Picture2->picture().image().size(), QSize(tileWidth, tileHeight));
+        QCOMPARE(form.Picture2->picture().image().size(), tileSize);
         QVERIFY(!form.Frame1->isEnabled());
         QVERIFY(!form.TextC[0]->isEnabled());
         const QImage shown = canvas();
@@ -190,76 +119,6 @@ private slots:
         QCOMPARE(canvas(), before);
         QCOMPARE(form.Picture2->picture().image(), held);
         QCOMPARE(form.Frame1->isEnabled(), !imageFirst);
-    }
-
-    // A file that is no readable picture changes nothing and is named in a warning that
-    // says why on its second line.
-    void failedLoadChangesNothing_data()
-    {
-        using toolkit::PictureError;
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<bool>("imageFirst");
-        QTest::addColumn<PictureError>("reason");
-        struct File
-        {
-            const char *name;
-            QString path;
-            PictureError reason;
-        };
-        QList<File> files;
-        files.append({"text", write(QStringLiteral("notes.bmp"), "これは画像ではありません"),
-                      PictureError::UnknownFormat});
-        const QImage image = tileImage();
-        for (const char *format : {"bmp", "jpeg", "ico"}) {
-            const QByteArray whole = encoded(image, format);
-            files.append({format,
-                          write(QStringLiteral("cut.") + QLatin1String(format),
-                                whole.left(whole.size() / 2)),
-                          PictureError::Truncated});
-        }
-        // A GIF cut off inside its picture data.
-        const QByteArray gif = QByteArray::fromHex(
-            "47494638396108000600f10000ff00000000ff00ff00ffffff2c000000000800060000021c040830");
-        files.append({"gif", write(QStringLiteral("cut.gif"), gif), PictureError::Truncated});
-        const QString fifo = m_dir.filePath(QStringLiteral("pipe.jpg"));
-        if (!QFile::exists(fifo))
-            QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-        files.append({"pipe", fifo, PictureError::NotRegularFile});
-        files.append({"device", QStringLiteral("/dev/zero"), PictureError::NotRegularFile});
-        const QString folder = m_dir.filePath(QStringLiteral("folder.bmp"));
-        QVERIFY(QDir().mkpath(folder));
-        files.append({"folder", folder, PictureError::NotRegularFile});
-        files.append(
-            {"missing", m_dir.filePath(QStringLiteral("gone.bmp")), PictureError::Unreadable});
-        for (const File &file : files) {
-            QTest::addRow("%s, no image", file.name) << file.path << false << file.reason;
-            QTest::addRow("%s, image in use", file.name) << file.path << true << file.reason;
-        }
-    }
-    void failedLoadChangesNothing()
-    {
-        QFETCH(QString, path);
-        QFETCH(bool, imageFirst);
-        QFETCH(toolkit::PictureError, reason);
-        QVERIFY(!path.isEmpty());
-        Form1 &form = **m_form;
-        if (imageFirst)
-            load(m_tilePath);
-        const QImage before = canvas();
-        const QImage held = form.Picture2->picture().image();
-        const bool enabled = form.Frame1->isEnabled();
-
-        MessageBoxCloser closer(&form);
-        load(path);
-        QCOMPARE(form.Dlg->FileName, path);
-        QCOMPARE(closer.texts,
-                 QStringList{QStringLiteral("「%1」を画像として読み込めませんでした。\n%2")
-                                 .arg(path, toolkit::pictureErrorText(reason))});
-        QCOMPARE(closer.warnings, QList<bool>{true});
-        QCOMPARE(closer.parented, QList<bool>{true});
-        QCOMPARE(canvas(), before);
-        QCOMPARE(form.Picture2->picture().image(), held);
-        QCOMPARE(form.Frame1->isEnabled(), enabled);
     }
 
     // Raster files, faulty ones among them, draw what they hold; the canvas colour shows where
@@ -384,5 +243,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestImageHandlers)
+TYPORAMA_TEST_MAIN(TestImageHandlers)
 #include "tst_image_handlers.moc"

@@ -1,34 +1,18 @@
 #include "app/form1.h"
 #include "support/loadedform.h"
-#include "fonts/fonts.h"
+#include "support/testmain.h"
 #include "toolkit/label.h"
 #include "toolkit/picture.h"
 #include "toolkit/picturebox.h"
 #include "toolkit/textbox.h"
 
-#include <QClipboard>
-#include <QGuiApplication>
+#include <QElapsedTimer>
 #include <QRadioButton>
 #include <QTest>
 
 namespace {
 
 const QColor tileColour(10, 200, 30);
-
-void pasteOver(toolkit::TextBox *box, const QString &text)
-{
-    QGuiApplication::clipboard()->setText(text);
-    box->selectAll();
-    box->paste();
-}
-
-void clickBase(Form1 &form, bool decimal)
-{
-    if (decimal)
-        form.Option3->click();
-    else
-        form.Option4->click();
-}
 
 // A one-pixel picture in the holder: whatever Byouga paints fills the canvas with it.
 void loadTile(Form1 &form)
@@ -50,7 +34,6 @@ class BaseSwitch : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase() { toolkit::initialiseFonts(); }
     void initialTextsToHexAndBack();
     void thereAndBack_data();
     void thereAndBack();
@@ -58,6 +41,8 @@ private slots:
     void clickOnBaseInForce();
     void tilesAreRedrawnAfterTheRewrites_data();
     void tilesAreRedrawnAfterTheRewrites();
+    void tenThousandSwitches_data();
+    void tenThousandSwitches();
 };
 
 void BaseSwitch::initialTextsToHexAndBack()
@@ -128,7 +113,7 @@ void BaseSwitch::thereAndBack()
     QFETCH(QString, back);
     QFETCH(int, channel);
     LoadedForm form;
-    clickBase(*form, decimal);
+    useBase(*form, decimal);
     // The same value in the green of both groups; the rest keeps its initial values.
     pasteOver(form->TextC[1], text);
     pasteOver(form->TextCM[1], text);
@@ -137,7 +122,7 @@ void BaseSwitch::thereAndBack()
     const QColor back0 = form->Picture1->backColor();
     const QColor fore0 = form->Label1->foreColor();
 
-    clickBase(*form, !decimal);
+    useBase(*form, !decimal);
     QCOMPARE(form->DecimalMode, !decimal);
     QCOMPARE(form->TextC[1]->text(), switched);
     QCOMPARE(form->TextCM[1]->text(), switched);
@@ -149,7 +134,7 @@ void BaseSwitch::thereAndBack()
         QCOMPARE(form->Label1->foreColor(), fore0);
     }
 
-    clickBase(*form, decimal);
+    useBase(*form, decimal);
     QCOMPARE(form->DecimalMode, decimal);
     QCOMPARE(form->TextC[1]->text(), back);
     QCOMPARE(form->TextCM[1]->text(), back);
@@ -170,7 +155,7 @@ void BaseSwitch::clickOnBaseInForce()
     QFETCH(bool, decimal);
     QFETCH(QStringList, texts);
     LoadedForm form;
-    clickBase(*form, decimal);
+    useBase(*form, decimal);
     for (int i = 0; i < 3; ++i) {
         pasteOver(form->TextC[i], texts[i]);
         pasteOver(form->TextCM[i], texts[i + 3]);
@@ -180,7 +165,7 @@ void BaseSwitch::clickOnBaseInForce()
     form->Picture1->setBackColor(Qt::blue);
     QCOMPARE(canvasCentre(*form), QColor(Qt::blue));
 
-    clickBase(*form, decimal);
+    useBase(*form, decimal);
     QCOMPARE(channelTexts(*form), texts);
     QCOMPARE(form->DecimalMode, decimal);
     QCOMPARE(form->Option3->isChecked(), decimal);
@@ -198,15 +183,48 @@ void BaseSwitch::tilesAreRedrawnAfterTheRewrites()
 {
     QFETCH(bool, toDecimal);
     LoadedForm form;
-    clickBase(*form, !toDecimal);
+    useBase(*form, !toDecimal);
     loadTile(*form);
     // The rewrites of the background boxes set the canvas colour, which erases the canvas;
     // the tiles must come after them.
-    clickBase(*form, toDecimal);
+    useBase(*form, toDecimal);
     QCOMPARE(form->TextC[0]->text(), toDecimal ? QStringLiteral("255") : QStringLiteral("FF"));
     QCOMPARE(canvasCentre(*form), tileColour);
     QCOMPARE(form->Picture1->backColor(), QColor(Qt::white));
 }
 
-QTEST_MAIN(BaseSwitch)
+// The switch rewrites the six boxes there and back; after an even number of switches they
+// hold what they held, in the same colours.
+void BaseSwitch::tenThousandSwitches_data()
+{
+    QTest::addColumn<QStringList>("texts");
+    QTest::newRow("start-up values") << QStringList{"255", "255", "255", "0", "0", "0"};
+    QTest::newRow("mixed values") << QStringList{"1", "200", "17", "99", "254", "0"};
+}
+
+void BaseSwitch::tenThousandSwitches()
+{
+    QFETCH(QStringList, texts);
+    LoadedForm form;
+    for (int i = 0; i < 3; ++i) {
+        form->TextC[i]->setText(texts[i]);
+        form->TextCM[i]->setText(texts[3 + i]);
+    }
+    const QColor back = form->Picture1->backColor();
+    const QColor fore = form->Label1->foreColor();
+
+    QElapsedTimer clock;
+    clock.start();
+    for (int i = 0; i < 5000; ++i) {
+        form->Option4->click();
+        form->Option3->click();
+    }
+    QVERIFY2(clock.elapsed() < 60000, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY(form->DecimalMode);
+    QCOMPARE(channelTexts(*form), texts);
+    QCOMPARE(form->Picture1->backColor(), back);
+    QCOMPARE(form->Label1->foreColor(), fore);
+}
+
+TYPORAMA_TEST_MAIN(BaseSwitch)
 #include "tst_base_switch.moc"

@@ -1,7 +1,7 @@
 #include "app/form1.h"
 #include "colour/channel_text.h"
 #include "support/loadedform.h"
-#include "fonts/fonts.h"
+#include "support/testmain.h"
 #include "toolkit/label.h"
 #include "toolkit/picturebox.h"
 #include "toolkit/textbox.h"
@@ -119,7 +119,6 @@ class ColourProperty : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase() { toolkit::initialiseFonts(); }
     void randomEditsKeepTheBoxesAndColoursConsistent();
 };
 
@@ -173,5 +172,5 @@ void ColourProperty::randomEditsKeepTheBoxesAndColoursConsistent()
     QVERIFY(pastes > eventCount / 10);
 }
 
-QTEST_MAIN(ColourProperty)
+TYPORAMA_TEST_MAIN(ColourProperty)
 #include "tst_colour_property.moc"

@@ -1,6 +1,7 @@
 #include "e2e/e2e_test.h"
 #include "e2e/form1_screen.h"
 #include "e2e/pixels.h"
+#include "support/image_bytes.h"
 #include "support/xsession.h"
 
 #include <QTemporaryDir>
@@ -31,34 +32,18 @@ private:
 
 namespace {
 
-// A tile of two colours side by side; its size is a whole number of twips, so tiles meet
-// without gaps or overlaps.
-constexpr int tileWidth = 24;
-constexpr int tileHeight = 16;
-const QColor tileLeft(255, 0, 0);
-const QColor tileRight(0, 0, 255);
 const QString dialogTitle = QStringLiteral("^開く$");
 // Right of the sample text at its start-up size.
 constexpr int textRightPx = 350;
 constexpr int dialogTimeoutMs = 10000;
-
-QColor tileColourAt(int x)
-{
-    return x % tileWidth < tileWidth / 2 ? tileLeft : tileRight;
-}
 
 } // namespace
 
 void TestE2eBackground::prepare()
 {
     QVERIFY(m_files.isValid());
-    QImage tile(tileWidth, tileHeight, QImage::Format_RGB32);
-    for (int y = 0; y < tileHeight; ++y) {
-        for (int x = 0; x < tileWidth; ++x)
-            tile.setPixelColor(x, y, tileColourAt(x));
-    }
     m_tilePath = m_files.filePath(QStringLiteral("tile.bmp"));
-    QVERIFY(tile.save(m_tilePath, "BMP"));
+    QVERIFY(tiled(tileSize).save(m_tilePath, "BMP"));
 }
 
 int TestE2eBackground::tileMismatches(const QImage &shot) const

@@ -1,6 +1,7 @@
 #include "app/form1.h"
 #include "support/fakefonts.h"
-#include "fonts/fonts.h"
+#include "support/image_bytes.h"
+#include "support/testmain.h"
 #include "toolkit/label.h"
 #include "toolkit/picture.h"
 #include "toolkit/picturebox.h"
@@ -51,13 +52,6 @@ QImage tiledCanvas(QSize size)
     return image;
 }
 
-QImage filled(QSize size, const QColor &colour)
-{
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(colour);
-    return image;
-}
-
 } // namespace
 
 class Byouga : public QObject
@@ -90,7 +84,6 @@ private:
 
 void Byouga::initTestCase()
 {
-    toolkit::initialiseFonts();
     m_fonts = std::make_unique<FakeFonts>(
         QStringList{QStringLiteral("DejaVu Sans"), QStringLiteral("DejaVu Serif")});
 }
@@ -279,5 +272,5 @@ void Byouga::noPictureDrawsNothing()
     QCOMPARE(canvasBehindLabel(), white);
 }
 
-QTEST_MAIN(Byouga)
+TYPORAMA_TEST_MAIN(Byouga)
 #include "tst_byouga.moc"

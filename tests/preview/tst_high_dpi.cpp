@@ -1,6 +1,6 @@
 #include "app/form1.h"
 #include "support/loadedform.h"
-#include "fonts/fonts.h"
+#include "support/testmain.h"
 #include "toolkit/label.h"
 #include "toolkit/picture.h"
 #include "toolkit/picturebox.h"
@@ -12,6 +12,9 @@
 class HighDpi : public QObject
 {
     Q_OBJECT
+public:
+    static void initMain() { qputenv("QT_SCALE_FACTOR", "2"); }
+
 private slots:
     void initTestCase();
     void layoutDoubles();
@@ -21,7 +24,6 @@ private slots:
 
 void HighDpi::initTestCase()
 {
-    toolkit::initialiseFonts();
     QCOMPARE(qApp->devicePixelRatio(), 2.0);
 }
 
@@ -77,12 +79,6 @@ void HighDpi::sampleTextIsDrawnAtDeviceResolution()
     QVERIFY(oddSteps > 100);
 }
 
-int main(int argc, char *argv[])
-{
-    qputenv("QT_SCALE_FACTOR", "2");
-    QApplication app(argc, argv);
-    HighDpi test;
-    return QTest::qExec(&test, argc, argv);
-}
+TYPORAMA_TEST_MAIN(HighDpi)
 
 #include "tst_high_dpi.moc"

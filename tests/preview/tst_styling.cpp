@@ -1,7 +1,7 @@
 #include "app/form1.h"
 #include "support/fakefonts.h"
+#include "support/testmain.h"
 #include "toolkit/combobox.h"
-#include "fonts/fonts.h"
 #include "toolkit/label.h"
 #include "toolkit/scrollbar.h"
 #include "toolkit/textbox.h"
@@ -109,7 +109,6 @@ private:
 
 void Styling::initTestCase()
 {
-    toolkit::initialiseFonts();
     m_fonts = std::make_unique<FakeFonts>(
         QStringList{QStringLiteral("DejaVu Sans"), QStringLiteral("DejaVu Serif"),
                     QStringLiteral("IPAGothic"), QStringLiteral("IPAPMincho")});
@@ -387,5 +386,5 @@ void Styling::boldSurvivesFaceAndSize()
     QVERIFY(form.Label1->drawnFont().bold());
 }
 
-QTEST_MAIN(Styling)
+TYPORAMA_TEST_MAIN(Styling)
 #include "tst_styling.moc"

@@ -48,3 +48,25 @@ QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArra
         return QString();
     return path;
 }
+
+QImage filled(QSize size, const QColor &colour)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
+}
+
+QColor tileColourAt(int x)
+{
+    return x % tileSize.width() < tileSize.width() / 2 ? QColor(255, 0, 0) : QColor(0, 0, 255);
+}
+
+QImage tiled(QSize size)
+{
+    QImage image(size, QImage::Format_RGB32);
+    for (int y = 0; y < size.height(); ++y) {
+        for (int x = 0; x < size.width(); ++x)
+            image.setPixelColor(x, y, tileColourAt(x));
+    }
+    return image;
+}

@@ -31,17 +31,6 @@ constexpr char busConfig[] =
 </busconfig>
 )";
 
-void stop(QProcess *process)
-{
-    if (!process || process->state() == QProcess::NotRunning)
-        return;
-    process->terminate();
-    if (!process->waitForFinished(3000)) {
-        process->kill();
-        process->waitForFinished(3000);
-    }
-}
-
 } // namespace
 
 InputMethodSession::InputMethodSession(XSession &session) : m_session(session) {}
@@ -50,8 +39,8 @@ InputMethodSession::~InputMethodSession()
 {
     if (m_daemon)
         m_session.run(QStringLiteral("ibus"), {QStringLiteral("exit")}, 5000);
-    stop(m_daemon.get());
-    stop(m_bus.get());
+    stopProcess(m_daemon.get());
+    stopProcess(m_bus.get());
     for (const auto &[name, value] : m_savedEnvironment) {
         if (value)
             qputenv(name.constData(), *value);

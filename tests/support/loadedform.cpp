@@ -1,13 +1,14 @@
 #include "support/loadedform.h"
 
 #include "app/form1.h"
-#include "toolkit/application.h"
 #include "toolkit/textbox.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QRadioButton>
 
 LoadedForm::LoadedForm() : m_fonts({QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic")})
 {
-    // Qt's own texts in the program's language, as the program sets them up before its window.
-    toolkit::initialiseApplication();
     m_form = std::make_unique<Form1>(m_fonts);
     m_form->Form_Load();
 }
@@ -22,4 +23,19 @@ QStringList channelTexts(const Form1 &form)
     for (const toolkit::TextBox *box : form.TextCM)
         texts << box->text();
     return texts;
+}
+
+void useBase(Form1 &form, bool decimal)
+{
+    if (decimal)
+        form.Option3->click();
+    else
+        form.Option4->click();
+}
+
+void pasteOver(toolkit::TextBox *box, const QString &text)
+{
+    QGuiApplication::clipboard()->setText(text);
+    box->selectAll();
+    box->paste();
 }

@@ -7,10 +7,12 @@
 #include <memory>
 
 class Form1;
+namespace toolkit {
+class TextBox;
+}
 
 // The main window brought to its working state by its own start-up, over a short fake font
-// list, in an application readied as the program's own. Needs a QApplication on which
-// toolkit::initialiseFonts() has run.
+// list. Needs an application readied as the program's own (see support/testmain.h).
 class LoadedForm
 {
 public:
@@ -27,3 +29,9 @@ private:
 
 // The texts of the six colour boxes: TextC(0..2), then TextCM(0..2).
 QStringList channelTexts(const Form1 &form);
+
+// Chooses decimal or hexadecimal colour boxes, as a click on the base's option does.
+void useBase(Form1 &form, bool decimal);
+
+// Puts text in a box the way the clipboard does: unfiltered, replacing the whole content.
+void pasteOver(toolkit::TextBox *box, const QString &text);

@@ -19,18 +19,6 @@ constexpr int serverStartMs = 15000;
 constexpr int windowManagerStartMs = 15000;
 constexpr int stopGraceMs = 3000;
 
-// Sends SIGTERM, then SIGKILL to what is still alive after a grace period, and reaps it.
-void stop(QProcess *process)
-{
-    if (!process || process->state() == QProcess::NotRunning)
-        return;
-    process->terminate();
-    if (process->waitForFinished(stopGraceMs))
-        return;
-    process->kill();
-    process->waitForFinished(stopGraceMs);
-}
-
 // Reads the line that Xvfb writes to its -displayfd once it accepts connections.
 std::optional<QString> readDisplayNumber(int fd, int timeoutMs)
 {
@@ -79,8 +67,8 @@ XSession::XSession() = default;
 XSession::~XSession()
 {
     stopProgram();
-    stop(m_windowManager.get());
-    stop(m_server.get());
+    stopProcess(m_windowManager.get());
+    stopProcess(m_server.get());
 }
 
 // Every child gets SIGKILL when the test process dies, so a crashed or killed test leaves no
@@ -189,7 +177,7 @@ std::optional<QByteArray> XSession::run(const QString &program, const QStringLis
     process->setStandardErrorFile(QProcess::nullDevice());
     process->start();
     if (!process->waitForFinished(timeoutMs)) {
-        stop(process.get());
+        stopProcess(process.get());
         return std::nullopt;
     }
     if (process->exitStatus() != QProcess::NormalExit || process->exitCode() != 0)
@@ -277,7 +265,7 @@ bool XSession::startProgram(const QString &path, const QStringList &arguments)
 
 void XSession::stopProgram()
 {
-    stop(m_program.get());
+    stopProcess(m_program.get());
     m_program.reset();
 }
 
@@ -360,4 +348,16 @@ bool XSession::activate(const QString &id, int timeoutMs)
         QThread::msleep(pollIntervalMs);
     } while (timer.elapsed() < timeoutMs);
     return false;
+}
+
+// Sends SIGTERM, then SIGKILL to what is still alive after a grace period, and reaps it.
+void stopProcess(QProcess *process)
+{
+    if (!process || process->state() == QProcess::NotRunning)
+        return;
+    process->terminate();
+    if (process->waitForFinished(stopGraceMs))
+        return;
+    process->kill();
+    process->waitForFinished(stopGraceMs);
 }

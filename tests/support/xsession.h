@@ -11,6 +11,9 @@
 #include <memory>
 #include <optional>
 
+// Sends SIGTERM, then SIGKILL to what is still alive after a grace period, and reaps it.
+void stopProcess(QProcess *process);
+
 // A private X display for end-to-end tests: Xvfb with the openbox window manager on it, the
 // program under test started as an ordinary X client, and the command-line X tools (xdotool,
 // xwininfo, import) that drive and watch it. Every process started here dies with the object,

@@ -1,3 +1,4 @@
+#include "support/testmain.h"
 #include "toolkit/combobox.h"
 
 #include <QAbstractItemView>
@@ -56,5 +57,5 @@ void ComboBoxList::showsEveryNameWhole()
     box.hidePopup();
 }
 
-QTEST_MAIN(ComboBoxList)
+TYPORAMA_TEST_MAIN(ComboBoxList)
 #include "tst_combobox.moc"

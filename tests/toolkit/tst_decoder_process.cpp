@@ -1,12 +1,12 @@
-#include "fonts/fonts.h"
-#include "helpers/standins.h"
 #include "picture/decoderprocess.h"
 #include "picture/pictureloader.h"
 #include "picture/picturewire.h"
 #include "support/image_bytes.h"
 #include "support/metafile_fixtures.h"
 #include "support/resident_memory.h"
+#include "support/standins.h"
 #include "support/test_data.h"
+#include "support/testmain.h"
 #include "toolkit/loadpicture.h"
 
 #include <QBuffer>
@@ -64,13 +64,9 @@ private:
     }
 
 private slots:
-    void initTestCase()
-    {
-        toolkit::initialiseFonts();
-        QVERIFY(m_dir.isValid());
-    }
+    void initTestCase() { QVERIFY(m_dir.isValid()); }
 
-    void cleanup() { toolkit::setDecoderPath(QStringLiteral(TYPORAMA_DECODER)); }
+    void cleanup() { toolkit::setDecoderPath(builtDecoder()); }
 
     // The picture that comes back from the decoder process is the one the decode entry makes
     // in the window's own process: size, pixel format, colour table and every pixel.
@@ -230,5 +226,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestDecoderProcess)
+TYPORAMA_TEST_MAIN(TestDecoderProcess)
 #include "tst_decoder_process.moc"

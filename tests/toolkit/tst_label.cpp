@@ -1,4 +1,4 @@
-#include "fonts/fonts.h"
+#include "support/testmain.h"
 #include "toolkit/label.h"
 
 #include <QFontMetrics>
@@ -9,7 +9,6 @@ class LabelTest : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase() { toolkit::initialiseFonts(); }
     void autoSizeFitsTheCaptionExactly_data();
     void autoSizeFitsTheCaptionExactly();
     void eachFontAttributeChangesAlone();
@@ -109,5 +108,5 @@ void LabelTest::backgroundIsTransparent()
     QVERIFY(blue > 0);
 }
 
-QTEST_MAIN(LabelTest)
+TYPORAMA_TEST_MAIN(LabelTest)
 #include "tst_label.moc"

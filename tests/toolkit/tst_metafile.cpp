@@ -1,9 +1,9 @@
-#include "fonts/fonts.h"
 #include "picture/metafile/metafile.h"
 #include "picture/metafile/records.h"
 #include "picture/pictureloader.h"
 #include "support/metafile_fixtures.h"
 #include "support/test_data.h"
+#include "support/testmain.h"
 #include "toolkit/loadpicture.h"
 
 #include <QtEndian>
@@ -83,7 +83,6 @@ class TestMetafile : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
     void sniffsByContent_data();
     void sniffsByContent();
     void drawsTheFixture_data();
@@ -103,11 +102,6 @@ private slots:
 private:
     void addFixtures();
 };
-
-void TestMetafile::initTestCase()
-{
-    toolkit::initialiseFonts();
-}
 
 void TestMetafile::addFixtures()
 {
@@ -380,5 +374,5 @@ void TestMetafile::keepsTextToItsBounds()
     QVERIFY(inked.width() * 2 > bounds.width() && inked.height() * 2 > bounds.height());
 }
 
-QTEST_MAIN(TestMetafile)
+TYPORAMA_TEST_MAIN(TestMetafile)
 #include "tst_metafile.moc"

@@ -3,6 +3,7 @@
 #include "picture/metafile/metafile.h"
 #include "picture/metafile/records.h"
 #include "support/metafile_fixtures.h"
+#include "support/testmain.h"
 
 #include <QtEndian>
 #include <QtTest>
@@ -167,5 +168,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestMetafileRegressions)
+TYPORAMA_TEST_MAIN(TestMetafileRegressions)
 #include "tst_metafile_regressions.moc"

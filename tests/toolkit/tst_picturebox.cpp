@@ -1,3 +1,4 @@
+#include "support/testmain.h"
 #include "toolkit/label.h"
 #include "toolkit/picturebox.h"
 
@@ -121,5 +122,5 @@ void PictureBoxTest::holderTakesThePicturesSize()
     QVERIFY(!holder->isVisible());
 }
 
-QTEST_MAIN(PictureBoxTest)
+TYPORAMA_TEST_MAIN(PictureBoxTest)
 #include "tst_picturebox.moc"

@@ -1,6 +1,7 @@
 #include "picture/pictureloader.h"
 #include "support/image_bytes.h"
 #include "support/test_data.h"
+#include "support/testmain.h"
 #include "toolkit/loadpicture.h"
 
 #include <QBuffer>
@@ -96,6 +97,9 @@ bool near(QRgb a, QColor b)
 class TestPictureLoader : public QObject
 {
     Q_OBJECT
+
+public:
+    static void initMain() { useBuiltDecoder(); }
 
 private:
     QTemporaryDir m_dir;

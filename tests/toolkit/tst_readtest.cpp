@@ -3,6 +3,7 @@
 #include "picture/pictureloader.h"
 #include "toolkit/loadpicture.h"
 #include "support/test_data.h"
+#include "support/testmain.h"
 
 #include <QRegularExpression>
 #include <QtTest>
@@ -10,6 +11,9 @@
 class TestReadTest : public QObject
 {
     Q_OBJECT
+
+public:
+    static void initMain() { useBuiltDecoder(); }
 
 private slots:
     void everyFormatHasFiles_data()

@@ -1,3 +1,4 @@
+#include "support/testmain.h"
 #include "toolkit/charcode.h"
 #include "toolkit/textbox.h"
 
@@ -239,5 +240,5 @@ void TextBoxTest::gotFocusIsRaisedAndSelectionCanBeSet()
     QCOMPARE(box->text(), QStringLiteral("9"));
 }
 
-QTEST_MAIN(TextBoxTest)
+TYPORAMA_TEST_MAIN(TextBoxTest)
 #include "tst_textbox.moc"

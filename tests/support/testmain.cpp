@@ -1,0 +1,18 @@
+#include "support/testmain.h"
+
+#include "fonts/fonts.h"
+#include "picture/decoderprocess.h"
+#include "support/standins.h"
+#include "toolkit/application.h"
+
+void useBuiltDecoder()
+{
+    toolkit::setDecoderPath(builtDecoder());
+}
+
+void readyTestApplication()
+{
+    useBuiltDecoder();
+    toolkit::initialiseApplication();
+    toolkit::initialiseFonts();
+}
