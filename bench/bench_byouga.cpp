@@ -73,7 +73,7 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    toolkit::initialiseFonts();
+    fonts::initialiseFonts();
     const int runs = argc > 1 ? std::max(1, QByteArray(argv[1]).toInt()) : 50;
 
     BenchFonts fonts;

@@ -149,7 +149,7 @@ void benchDigit(Form1 &form, int rounds)
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    toolkit::initialiseFonts();
+    fonts::initialiseFonts();
     const int rounds = argc > 1 ? std::max(1, QByteArray(argv[1]).toInt()) : 20;
 
     BenchFonts fonts;

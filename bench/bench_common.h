@@ -3,7 +3,7 @@
 #include "fonts/fonts.h"
 
 // Two names are enough: the canvas benchmarks are about the canvas, not the font list.
-class BenchFonts : public toolkit::ScreenFonts
+class BenchFonts : public fonts::ScreenFonts
 {
 public:
     int fontCount() const override { return 2; }

@@ -35,7 +35,7 @@ std::optional<QByteArray> readInput()
                 continue;
             return std::nullopt;
         }
-        if (data.size() + length > toolkit::maxPictureFileBytes)
+        if (data.size() + length > picture::maxPictureFileBytes)
             return std::nullopt;
         data.append(chunk, length);
     }
@@ -61,20 +61,20 @@ int main(int argc, char *argv[])
 {
     const std::optional<QByteArray> data = readInput();
     if (!data)
-        return toolkit::decoderExitCode(toolkit::PictureError::TooLarge);
+        return picture::decoderExitCode(picture::PictureError::TooLarge);
     // Metafiles draw text in the fonts the window would use, which are set up on an application
     // object of the same kind; no window is ever shown.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication application(argc, argv);
-    if (toolkit::looksLikeMetafile(*data))
-        toolkit::initialiseFonts();
-    toolkit::PictureError why = toolkit::PictureError::None;
+    if (picture::looksLikeMetafile(*data))
+        fonts::initialiseFonts();
+    picture::PictureError why = picture::PictureError::None;
     const std::optional<QImage> image =
-        toolkit::decodePicture(*data, toolkit::maxPicturePixels, &why);
+        picture::decodePicture(*data, picture::maxPicturePixels, &why);
     if (!image)
-        return toolkit::decoderExitCode(
-            why == toolkit::PictureError::None ? toolkit::PictureError::Truncated : why);
-    const QByteArray header = toolkit::pictureHeader(*image);
+        return picture::decoderExitCode(
+            why == picture::PictureError::None ? picture::PictureError::Truncated : why);
+    const QByteArray header = picture::pictureHeader(*image);
     const bool sent =
         writeAll(header.constData(), header.size()) &&
         writeAll(reinterpret_cast<const char *>(image->constBits()), image->sizeInBytes());

@@ -30,10 +30,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     // A copy the decoders may keep a reference to, as they would to a file's bytes.
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
-    if (!toolkit::looksLikeMetafile(bytes))
-        fuzzCheck(!toolkit::decodeMetafile(bytes, maxPixels),
+    if (!picture::looksLikeMetafile(bytes))
+        fuzzCheck(!picture::decodeMetafile(bytes, maxPixels),
                   "only what looks like a metafile is decoded as one");
-    const std::optional<QImage> image = toolkit::decodePicture(bytes, maxPixels);
+    const std::optional<QImage> image = picture::decodePicture(bytes, maxPixels);
     if (image) {
         fuzzCheck(!image->isNull(), "a decoded file is a picture");
         fuzzCheck(qint64(image->width()) * image->height() <= maxPixels,

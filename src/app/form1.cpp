@@ -64,7 +64,7 @@ template <typename Button> Button *button(QWidget *frame, const form1layout::Con
 
 } // namespace
 
-Form1::Form1(const toolkit::ScreenFonts &fonts, QWidget *parent)
+Form1::Form1(const fonts::ScreenFonts &fonts, QWidget *parent)
     : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                               Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                               Qt::WindowCloseButtonHint),

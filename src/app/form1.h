@@ -18,9 +18,12 @@ class ComboBox;
 class HScrollBar;
 class Label;
 class PictureBox;
-class ScreenFonts;
 class TextBox;
 } // namespace toolkit
+
+namespace fonts {
+class ScreenFonts;
+} // namespace fonts
 
 // The main window. Controls keep the names they have in the layout (also as objectName);
 // every handler runs its steps in order, and a step that fails is skipped.
@@ -28,7 +31,7 @@ class Form1 : public QMainWindow
 {
     Q_OBJECT
 public:
-    explicit Form1(const toolkit::ScreenFonts &fonts, QWidget *parent = nullptr);
+    explicit Form1(const fonts::ScreenFonts &fonts, QWidget *parent = nullptr);
     ~Form1() override;
 
     // Start-up: shows the window, lists the installed fonts and sets the initial preview.
@@ -111,6 +114,6 @@ private:
     void setTabOrder();
     void wireEvents();
 
-    const toolkit::ScreenFonts &m_fonts;
+    const fonts::ScreenFonts &m_fonts;
     std::unique_ptr<frmAbout> m_about;
 };

@@ -21,12 +21,12 @@ void Form1::Command2_Click()
         return;
     // A file that is no readable image changes nothing, so the colour boxes are never locked
     // with no image to show for it; the user is told instead, and why.
-    toolkit::PictureError why = toolkit::PictureError::None;
+    picture::PictureError why = picture::PictureError::None;
     const std::optional<toolkit::Picture> picture = toolkit::LoadPicture(Dlg->FileName, &why);
     if (!picture) {
         QMessageBox::warning(this, windowTitle(),
                              QStringLiteral("「%1」を画像として読み込めませんでした。\n%2")
-                                 .arg(Dlg->FileName, toolkit::pictureErrorText(why)));
+                                 .arg(Dlg->FileName, picture::pictureErrorText(why)));
         return;
     }
     Picture2->setPicture(*picture);

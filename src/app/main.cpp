@@ -12,7 +12,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Typorama"));
     QApplication::setDesktopFileName(QStringLiteral("io.github.typorama.Typorama"));
     toolkit::initialiseApplication();
-    toolkit::initialiseFonts();
-    const toolkit::SystemFonts fonts;
+    fonts::initialiseFonts();
+    const fonts::SystemFonts fonts;
     return runProgram(fonts);
 }

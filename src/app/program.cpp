@@ -4,7 +4,7 @@
 
 #include <QApplication>
 
-int runProgram(const toolkit::ScreenFonts &fonts)
+int runProgram(const fonts::ScreenFonts &fonts)
 {
     Form1 form(fonts);
     form.Form_Load();

@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-namespace toolkit {
+namespace fonts {
 namespace {
 
 // Japanese faces that Windows programs ask for, and the closest faces of Debian's IPA fonts.
@@ -292,4 +292,4 @@ void initialiseFonts()
     QGuiApplication::setFont(font);
 }
 
-} // namespace toolkit
+} // namespace fonts

@@ -7,7 +7,7 @@
 
 class QFont;
 
-namespace toolkit {
+namespace fonts {
 
 // The installed screen fonts as a count and a name for each index from 0.
 class ScreenFonts
@@ -55,4 +55,4 @@ std::optional<QString> resolvedFamily(const QString &requested);
 // user-interface font. Call once after the QApplication exists, before any widget is made.
 void initialiseFonts();
 
-} // namespace toolkit
+} // namespace fonts

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-namespace toolkit {
+namespace picture {
 
 bool ByteReader::has(qint64 offset, qint64 count) const
 {
@@ -62,4 +62,4 @@ QByteArrayView ByteReader::bytes(qint64 offset, qint64 count) const
     return m_data.sliced(offset, count);
 }
 
-} // namespace toolkit
+} // namespace picture

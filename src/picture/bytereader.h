@@ -2,7 +2,7 @@
 
 #include <QByteArrayView>
 
-namespace toolkit {
+namespace picture {
 
 // Reads from a buffer whose length is checked on every read: a read that would run past the
 // end yields 0, so a truncated file can only ever mislead a decoder, never read outside its
@@ -35,4 +35,4 @@ private:
     QByteArrayView m_data;
 };
 
-} // namespace toolkit
+} // namespace picture

@@ -32,7 +32,7 @@
 #define TYPORAMA_DECODER_INSTALL_DIR "../libexec/typorama"
 #endif
 
-namespace toolkit {
+namespace picture {
 namespace {
 
 const QString decoderName = QStringLiteral("typorama-decode");
@@ -278,4 +278,4 @@ std::optional<QImage> decodeInHelper(const QByteArray &data, qint64 maxPixels, P
     return image;
 }
 
-} // namespace toolkit
+} // namespace picture

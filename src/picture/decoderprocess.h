@@ -8,7 +8,7 @@
 
 #include <optional>
 
-namespace toolkit {
+namespace picture {
 
 // The decoder executable that pictures are decoded in, apart from the window's own process:
 // beside the program (a build tree), else in its private folder of the installation.
@@ -27,4 +27,4 @@ void setDecoderPath(const QString &path);
 std::optional<QImage> decodeInHelper(const QByteArray &data, qint64 maxPixels,
                                      PictureError *why = nullptr);
 
-} // namespace toolkit
+} // namespace picture

@@ -2,7 +2,7 @@
 
 Q_LOGGING_CATEGORY(lcPicture, "typorama.picture", QtWarningMsg)
 
-namespace toolkit {
+namespace picture {
 namespace {
 
 // Far from the statuses a crashing runtime or a sanitizer uses (1, 2, 127, 128 and above).
@@ -83,4 +83,4 @@ PictureError fromDecoderExitCode(int code)
     return static_cast<PictureError>(value);
 }
 
-} // namespace toolkit
+} // namespace picture

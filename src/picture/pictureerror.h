@@ -3,7 +3,7 @@
 #include <QLoggingCategory>
 #include <QString>
 
-namespace toolkit {
+namespace picture {
 
 // Why a picture could not be loaded.
 enum class PictureError {
@@ -31,7 +31,7 @@ const char *pictureErrorName(PictureError error);
 int decoderExitCode(PictureError error);
 PictureError fromDecoderExitCode(int code);
 
-} // namespace toolkit
+} // namespace picture
 
 // Refused pictures, failed sandbox steps and, at debug level only, what the decoder printed.
 // Only warnings are on by default, so a normal load prints nothing.

@@ -12,7 +12,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-namespace toolkit {
+namespace picture {
 namespace {
 
 // Qt's decoders hand back what they could read of a file cut short, with the rest filled in;
@@ -311,4 +311,4 @@ std::optional<QImage> decodePicture(const QByteArray &data, qint64 maxPixels, Pi
     return refuse(why, PictureError::UnknownFormat);
 }
 
-} // namespace toolkit
+} // namespace picture

@@ -7,7 +7,7 @@
 
 #include <optional>
 
-namespace toolkit {
+namespace picture {
 
 // Largest picture a file may hold, in pixels of four bytes each (256 MiB): a file that
 // would decode to more is refused before any pixel is decoded.
@@ -27,4 +27,4 @@ inline constexpr qint64 maxPictureFileBytes = qint64(64) * 1024 * 1024;
 std::optional<QImage> decodePicture(const QByteArray &data, qint64 maxPixels,
                                     PictureError *why = nullptr);
 
-} // namespace toolkit
+} // namespace picture

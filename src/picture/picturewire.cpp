@@ -4,7 +4,7 @@
 #include <array>
 #include <cstring>
 
-namespace toolkit {
+namespace picture {
 namespace {
 
 constexpr quint32 mark = 0x31585054; // "TPX1" read as a little-endian number
@@ -130,4 +130,4 @@ std::optional<QImage> PictureReceiver::picture() const
     return m_image;
 }
 
-} // namespace toolkit
+} // namespace picture

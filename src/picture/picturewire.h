@@ -6,7 +6,7 @@
 
 #include <optional>
 
-namespace toolkit {
+namespace picture {
 
 // How the decoder process hands a picture back to the window on its standard output: a fixed
 // header (a mark, width, height, pixel format, bytes per line, colour count, each a 32-bit
@@ -43,4 +43,4 @@ private:
     bool m_spoilt = false;
 };
 
-} // namespace toolkit
+} // namespace picture

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-namespace toolkit {
+namespace picture {
 namespace {
 
 std::optional<QImage> refuse(PictureError *why, PictureError error)
@@ -158,4 +158,4 @@ std::optional<QImage> decodeRunLengthBmp(const QByteArray &data, qint64 maxPixel
     return image;
 }
 
-} // namespace toolkit
+} // namespace picture

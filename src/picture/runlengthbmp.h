@@ -7,7 +7,7 @@
 
 #include <optional>
 
-namespace toolkit {
+namespace picture {
 
 // Whether a BMP file's pixels are run-length coded (8 or 4 bits a pixel).
 bool isRunLengthBmp(const QByteArray &data);
@@ -20,4 +20,4 @@ bool isRunLengthBmp(const QByteArray &data);
 std::optional<QImage> decodeRunLengthBmp(const QByteArray &data, qint64 maxPixels,
                                          PictureError *why);
 
-} // namespace toolkit
+} // namespace picture

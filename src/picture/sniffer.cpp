@@ -2,7 +2,7 @@
 
 #include "picture/bytereader.h"
 
-namespace toolkit {
+namespace picture {
 namespace {
 
 constexpr quint32 emfSignature = 0x464D4520; // " EMF"
@@ -39,4 +39,4 @@ PictureFormat pictureFormatOf(QByteArrayView head)
     return PictureFormat::Unknown;
 }
 
-} // namespace toolkit
+} // namespace picture

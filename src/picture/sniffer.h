@@ -2,7 +2,7 @@
 
 #include <QByteArrayView>
 
-namespace toolkit {
+namespace picture {
 
 class ByteReader;
 
@@ -24,4 +24,4 @@ inline constexpr qint64 wmfPlaceableSize = 22;
 // The size of a WMF's own header.
 inline constexpr qint64 wmfHeaderSize = 18;
 
-} // namespace toolkit
+} // namespace picture

@@ -12,6 +12,8 @@
 
 namespace toolkit {
 
+using fonts::resolvedFace;
+
 Label::Label(const QString &caption, QWidget *parent)
     : QWidget(parent), m_caption(caption), m_foreColor(palette().color(QPalette::WindowText))
 {
@@ -45,7 +47,7 @@ void Label::setAlignment(Qt::Alignment alignment)
 
 bool Label::setFontName(const QString &name)
 {
-    const std::optional<Face> face = resolvedFace(name);
+    const std::optional<fonts::Face> face = resolvedFace(name);
     if (!face)
         return false;
     m_fontName = name;

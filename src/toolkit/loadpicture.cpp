@@ -11,6 +11,12 @@
 #include <unistd.h>
 
 namespace toolkit {
+
+using picture::decodeInHelper;
+using picture::maxPictureFileBytes;
+using picture::maxPicturePixels;
+using picture::PictureError;
+using picture::pictureErrorName;
 namespace {
 
 // The whole of a regular file. Anything else (a folder, a device, a pipe) is refused without

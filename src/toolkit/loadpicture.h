@@ -16,7 +16,7 @@ namespace toolkit {
 // decoded in a separate decoder process (picture/decoderprocess.h), so a decoder that crashes,
 // hangs or runs out of memory costs only the picture. Where there is no picture, why (if
 // given) receives the reason.
-std::optional<Picture> LoadPicture(const QString &path, PictureError *why = nullptr);
+std::optional<Picture> LoadPicture(const QString &path, picture::PictureError *why = nullptr);
 
 // The empty picture.
 Picture LoadPicture();

@@ -138,10 +138,10 @@ private:
     QTimer m_timer;
 };
 
-QString failureText(const QString &path, toolkit::PictureError reason)
+QString failureText(const QString &path, picture::PictureError reason)
 {
     return QStringLiteral("「%1」を画像として読み込めませんでした。\n%2")
-        .arg(path, toolkit::pictureErrorText(reason));
+        .arg(path, picture::pictureErrorText(reason));
 }
 
 } // namespace
@@ -184,11 +184,11 @@ private slots:
         QVERIFY(!m_tilePath.isEmpty());
     }
 
-    void cleanup() { toolkit::setDecoderPath(builtDecoder()); }
+    void cleanup() { picture::setDecoderPath(builtDecoder()); }
 
     void badInputLosesNothing_data()
     {
-        using toolkit::PictureError;
+        using picture::PictureError;
         QTest::addColumn<QString>("path");
         QTest::addColumn<bool>("imageFirst");
         QTest::addColumn<int>("choice");
@@ -344,8 +344,8 @@ private slots:
         QFETCH(bool, imageFirst);
         QFETCH(int, choice);
         QFETCH(QString, decoder);
-        QFETCH(toolkit::PictureError, reason);
-        const bool loads = reason == toolkit::PictureError::None;
+        QFETCH(picture::PictureError, reason);
+        const bool loads = reason == picture::PictureError::None;
         QVERIFY(!path.isEmpty());
         LoadedForm form;
         if (imageFirst) {
@@ -355,7 +355,7 @@ private slots:
         const QImage before = canvas(*form);
         const QImage held = form->Picture2->picture().image();
         if (!decoder.isEmpty())
-            toolkit::setDecoderPath(decoder);
+            picture::setDecoderPath(decoder);
         const qint64 memoryBefore = residentMemoryBytes();
 
         MessageBoxCloser closer(&*form);

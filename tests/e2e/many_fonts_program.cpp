@@ -29,8 +29,8 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     toolkit::initialiseApplication();
-    toolkit::initialiseFonts();
-    const toolkit::SystemFonts installed;
+    fonts::initialiseFonts();
+    const fonts::SystemFonts installed;
     QStringList names;
     for (int i = 0; i < installed.fontCount(); ++i)
         names << installed.font(i).value_or(QString());

@@ -8,7 +8,7 @@
 class QFont;
 
 // A font list given by the test: names by index, with chosen indexes unreadable.
-class FakeFonts : public toolkit::ScreenFonts
+class FakeFonts : public fonts::ScreenFonts
 {
 public:
     explicit FakeFonts(QStringList names, QSet<int> unreadable = {});

@@ -7,12 +7,12 @@
 
 void useBuiltDecoder()
 {
-    toolkit::setDecoderPath(builtDecoder());
+    picture::setDecoderPath(builtDecoder());
 }
 
 void readyTestApplication()
 {
     useBuiltDecoder();
     toolkit::initialiseApplication();
-    toolkit::initialiseFonts();
+    fonts::initialiseFonts();
 }

@@ -66,7 +66,7 @@ private:
 private slots:
     void initTestCase() { QVERIFY(m_dir.isValid()); }
 
-    void cleanup() { toolkit::setDecoderPath(builtDecoder()); }
+    void cleanup() { picture::setDecoderPath(builtDecoder()); }
 
     // The picture that comes back from the decoder process is the one the decode entry makes
     // in the window's own process: size, pixel format, colour table and every pixel.
@@ -85,7 +85,7 @@ private slots:
     void sameAsDecodedHere()
     {
         QFETCH(QByteArray, data);
-        const std::optional<QImage> here = toolkit::decodePicture(data, toolkit::maxPicturePixels);
+        const std::optional<QImage> here = picture::decodePicture(data, picture::maxPicturePixels);
         QVERIFY(here);
         const std::optional<toolkit::Picture> loaded = toolkit::LoadPicture(write("p", data));
         QVERIFY(loaded);
@@ -116,7 +116,7 @@ private slots:
         const QString path =
             write("good.bmp", encoded(sample(QImage::Format_RGB32).scaled(1000, 1000), "bmp"));
         QVERIFY(toolkit::LoadPicture(path));
-        toolkit::setDecoderPath(decoder);
+        picture::setDecoderPath(decoder);
         const qint64 before = residentMemoryBytes();
         QElapsedTimer clock;
         clock.start();
@@ -149,9 +149,9 @@ private slots:
 
     void decoderBesideTheProgramByDefault()
     {
-        toolkit::setDecoderPath(QString());
-        QCOMPARE(QFileInfo(toolkit::decoderPath()).fileName(), QStringLiteral("typorama-decode"));
-        QCOMPARE(QFileInfo(toolkit::decoderPath()).absolutePath(),
+        picture::setDecoderPath(QString());
+        QCOMPARE(QFileInfo(picture::decoderPath()).fileName(), QStringLiteral("typorama-decode"));
+        QCOMPARE(QFileInfo(picture::decoderPath()).absolutePath(),
                  QDir::cleanPath(QCoreApplication::applicationDirPath() +
                                  QStringLiteral("/../libexec/typorama")));
     }
@@ -183,10 +183,10 @@ private slots:
     void receiverRefusesMalformedPictures()
     {
         QFETCH(QByteArray, data);
-        toolkit::PictureReceiver whole(toolkit::maxPicturePixels);
+        picture::PictureReceiver whole(picture::maxPicturePixels);
         whole.feed(data);
         QVERIFY(!whole.picture());
-        toolkit::PictureReceiver bytewise(toolkit::maxPicturePixels);
+        picture::PictureReceiver bytewise(picture::maxPicturePixels);
         for (const char byte : data)
             bytewise.feed(QByteArrayView(&byte, 1));
         QVERIFY(!bytewise.picture());
@@ -212,9 +212,9 @@ private slots:
         QFETCH(QImage, image);
         QFETCH(int, piece);
         const QByteArray data =
-            toolkit::pictureHeader(image) +
+            picture::pictureHeader(image) +
             QByteArray(reinterpret_cast<const char *>(image.constBits()), image.sizeInBytes());
-        toolkit::PictureReceiver receiver(toolkit::maxPicturePixels);
+        picture::PictureReceiver receiver(picture::maxPicturePixels);
         for (qsizetype at = 0; at < data.size(); at += piece)
             QVERIFY(receiver.feed(
                 QByteArrayView(data).sliced(at, std::min<qsizetype>(piece, data.size() - at))));

@@ -131,7 +131,7 @@ private slots:
 
 void FontsTest::everyListedNameDrawsItsOwnFace()
 {
-    const toolkit::SystemFonts fonts;
+    const fonts::SystemFonts fonts;
     QVERIFY(fonts.fontCount() > 0);
     for (int i = 0; i < fonts.fontCount(); ++i) {
         const std::optional<QString> name = fonts.font(i);
@@ -150,7 +150,7 @@ void FontsTest::everyListedNameDrawsItsOwnFace()
 
 void FontsTest::listIsSortedWithoutDuplicates()
 {
-    const toolkit::SystemFonts fonts;
+    const fonts::SystemFonts fonts;
     QStringList names;
     for (int i = 0; i < fonts.fontCount(); ++i)
         names << *fonts.font(i);
@@ -201,10 +201,10 @@ void FontsTest::requestedNamesDrawTheirFace()
 
 void FontsTest::emptyNameIsRefused()
 {
-    QVERIFY(!toolkit::resolvedFamily(QString()));
+    QVERIFY(!fonts::resolvedFamily(QString()));
     // A name installed nowhere still gives a face that exists, never one Qt must search for.
     const std::optional<QString> unknown =
-        toolkit::resolvedFamily(QStringLiteral("No Such Face 42"));
+        fonts::resolvedFamily(QStringLiteral("No Such Face 42"));
     QVERIFY(unknown);
     QCOMPARE(QFontInfo(QFont(*unknown)).family(), *unknown);
 }
@@ -261,7 +261,7 @@ int main(int argc, char *argv[])
         return 1;
     }
     QApplication app(argc, argv);
-    toolkit::initialiseFonts();
+    fonts::initialiseFonts();
     if (qEnvironmentVariableIsSet("FONTS_TEST_LOOK")) {
         std::fputs(qPrintable(lookOfTheWindow().join(u'\n') + u'\n'), stdout);
         return 0;

@@ -13,8 +13,8 @@
 
 namespace {
 
-using toolkit::metafile::EmfRecord;
-using toolkit::metafile::WmfRecord;
+using picture::metafile::EmfRecord;
+using picture::metafile::WmfRecord;
 
 constexpr qint64 loaderBound = qint64(256) * 1024 * 1024;
 
@@ -132,9 +132,9 @@ void TestMetafile::sniffsByContent()
 {
     QFETCH(QByteArray, head);
     QFETCH(bool, metafile);
-    QCOMPARE(toolkit::looksLikeMetafile(head), metafile);
+    QCOMPARE(picture::looksLikeMetafile(head), metafile);
     if (!metafile)
-        QVERIFY(!toolkit::decodeMetafile(head, loaderBound));
+        QVERIFY(!picture::decodeMetafile(head, loaderBound));
 }
 
 void TestMetafile::drawsTheFixture_data()
@@ -146,7 +146,7 @@ void TestMetafile::drawsTheFixture()
 {
     QFETCH(QByteArray, data);
     QVERIFY(!data.isEmpty());
-    const std::optional<QImage> decoded = toolkit::decodeMetafile(data, loaderBound);
+    const std::optional<QImage> decoded = picture::decodeMetafile(data, loaderBound);
     QVERIFY(decoded);
     const QImage &image = *decoded;
     QCOMPARE(image.format(), QImage::Format_ARGB32_Premultiplied);
@@ -195,7 +195,7 @@ void TestMetafile::sizesPlainWmfFromTheWindowWithoutViewport()
     const qsizetype viewport = recordOffset(wmfRecords(data), WmfRecord::SetViewportExt);
     QVERIFY(viewport > 0);
     poke<quint16>(data, viewport + 4, quint16(WmfRecord::RealizePalette)); // draws nothing
-    const std::optional<QImage> image = toolkit::decodeMetafile(data, loaderBound);
+    const std::optional<QImage> image = picture::decodeMetafile(data, loaderBound);
     QVERIFY(image);
     QCOMPARE(image->size(), QSize(fixtures::pictureWidth, fixtures::pictureHeight));
     QCOMPARE(image->pixelColor(fixtures::redRectangle.center()), fixtures::red);
@@ -221,7 +221,7 @@ void TestMetafile::refusesFramesBeyondTheBound()
 {
     QFETCH(QByteArray, data);
     QFETCH(qint64, maxPixels);
-    QVERIFY(!toolkit::decodeMetafile(data, maxPixels));
+    QVERIFY(!picture::decodeMetafile(data, maxPixels));
 }
 
 void TestMetafile::survivesTruncation_data()
@@ -243,7 +243,7 @@ void TestMetafile::survivesTruncation()
 {
     // A cut file is either refused or drawn as far as it goes, never larger than declared.
     QFETCH(QByteArray, data);
-    const std::optional<QImage> image = toolkit::decodeMetafile(data, loaderBound);
+    const std::optional<QImage> image = picture::decodeMetafile(data, loaderBound);
     if (image)
         QCOMPARE(image->size(), QSize(fixtures::pictureWidth, fixtures::pictureHeight));
 }
@@ -309,7 +309,7 @@ void TestMetafile::survivesLyingFields()
 {
     QFETCH(QByteArray, data);
     QFETCH(bool, redDrawn);
-    const std::optional<QImage> image = toolkit::decodeMetafile(data, loaderBound);
+    const std::optional<QImage> image = picture::decodeMetafile(data, loaderBound);
     QVERIFY(image);
     QCOMPARE(image->size(), QSize(fixtures::pictureWidth, fixtures::pictureHeight));
     // Records before the damage are still drawn.
@@ -358,7 +358,7 @@ void TestMetafile::keepsTextToItsBounds()
 {
     QFETCH(QString, file);
     QFETCH(QRect, bounds);
-    const std::optional<QImage> image = toolkit::decodeMetafile(testData(file), loaderBound);
+    const std::optional<QImage> image = picture::decodeMetafile(testData(file), loaderBound);
     QVERIFY(image);
     // The text keeps to the bounds its record gives, and fills most of their length and breadth.
     const QList<QPoint> ink = darkPixels(*image, image->rect());

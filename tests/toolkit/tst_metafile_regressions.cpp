@@ -14,7 +14,7 @@
 
 namespace {
 
-using toolkit::metafile::EmfRecord;
+using picture::metafile::EmfRecord;
 
 // The offset of the fixture EMF's first record of a type, or -1.
 qsizetype emfRecord(const QByteArray &data, EmfRecord wanted)
@@ -121,11 +121,11 @@ private slots:
         const QByteArray data = emfWithEscapement(escapement);
         QVERIFY(!data.isEmpty());
 
-        const std::optional<QImage> picture = toolkit::decodeMetafile(data, 1 << 20);
+        const std::optional<QImage> picture = picture::decodeMetafile(data, 1 << 20);
         const std::optional<QImage> same =
-            toolkit::decodeMetafile(emfWithEscapement(sameAngle), 1 << 20);
+            picture::decodeMetafile(emfWithEscapement(sameAngle), 1 << 20);
         const std::optional<QImage> other =
-            toolkit::decodeMetafile(emfWithEscapement(mirrored), 1 << 20);
+            picture::decodeMetafile(emfWithEscapement(mirrored), 1 << 20);
         QVERIFY(picture && same && other);
         QCOMPARE(picture->size(), QSize(fixtures::pictureWidth, fixtures::pictureHeight));
         // The angle of the huge escapement differs from its equal by rounding only, so at most
@@ -148,7 +148,7 @@ private slots:
     {
         QFETCH(qint32, height);
         const std::optional<QImage> picture =
-            toolkit::decodeMetafile(emfWithFontField(0, height), 1 << 20);
+            picture::decodeMetafile(emfWithFontField(0, height), 1 << 20);
         QVERIFY(picture);
         // The top strokes of the first character cross the picture's lower right corner.
         QVERIFY2(darkPixels(*picture) > 1000, qPrintable(QString::number(darkPixels(*picture))));
@@ -161,7 +161,7 @@ private slots:
         const QByteArray data = withTextOfNoFont(emfWithFontField(0, -32767));
         QVERIFY(!data.isEmpty());
         const qint64 before = peakMemoryMiB();
-        const std::optional<QImage> picture = toolkit::decodeMetafile(data, 1 << 20);
+        const std::optional<QImage> picture = picture::decodeMetafile(data, 1 << 20);
         QVERIFY(picture);
         const qint64 growth = peakMemoryMiB() - before;
         QVERIFY2(growth < 256, qPrintable(QStringLiteral("%1 MiB").arg(growth)));

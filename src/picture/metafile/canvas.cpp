@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace toolkit::metafile {
+namespace picture::metafile {
 namespace {
 
 // Slots an object table may use, and DC states SaveDC may stack: GDI's own limits are far
@@ -806,4 +806,4 @@ void Canvas::blendBitmap(const QRectF &dest, const Dib &dib, const QRectF &sourc
     m_painter.setOpacity(1);
 }
 
-} // namespace toolkit::metafile
+} // namespace picture::metafile

@@ -12,7 +12,7 @@
 #include <set>
 #include <vector>
 
-namespace toolkit::metafile {
+namespace picture::metafile {
 
 struct Dib;
 
@@ -127,4 +127,4 @@ private:
     QPainterPath m_path;
 };
 
-} // namespace toolkit::metafile
+} // namespace picture::metafile

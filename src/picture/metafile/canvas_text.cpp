@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace toolkit::metafile {
+namespace picture::metafile {
 namespace {
 
 // GDI's font when a file asks for none: about 16 device pixels high.
@@ -30,7 +30,7 @@ QString fontFamily(const LogFont &font)
         requested = QStringLiteral("ＭＳ Ｐゴシック");
     if (requested.isEmpty())
         return {};
-    return resolvedFamily(requested).value_or(QString());
+    return fonts::resolvedFamily(requested).value_or(QString());
 }
 
 // The text in the painter's font and pen colour, with its baseline starting at a point.
@@ -154,4 +154,4 @@ void Canvas::textOut(const TextRun &run)
         m_state.position = reference + QPointF(width / scaleX, 0);
 }
 
-} // namespace toolkit::metafile
+} // namespace picture::metafile

@@ -6,7 +6,7 @@
 
 #include <bit>
 
-namespace toolkit::metafile {
+namespace picture::metafile {
 namespace {
 
 constexpr quint32 biRgb = 0;
@@ -277,4 +277,4 @@ std::optional<Dib> decodePackedDib(QByteArrayView dib, qint64 maxPixels,
     return decodeDib(dib.first(bitsAt), dib.sliced(bitsAt), maxPixels, logicalPalette);
 }
 
-} // namespace toolkit::metafile
+} // namespace picture::metafile

@@ -6,7 +6,7 @@
 
 #include <optional>
 
-namespace toolkit::metafile {
+namespace picture::metafile {
 
 // A device-independent bitmap turned upright, remembering whether the file stored it
 // bottom-up, because source rectangles of bottom-up bitmaps count their rows from the bottom.
@@ -28,4 +28,4 @@ std::optional<Dib> decodeDib(QByteArrayView info, QByteArrayView bits, qint64 ma
 std::optional<Dib> decodePackedDib(QByteArrayView dib, qint64 maxPixels,
                                    const QList<QRgb> *logicalPalette = nullptr);
 
-} // namespace toolkit::metafile
+} // namespace picture::metafile

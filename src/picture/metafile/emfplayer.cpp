@@ -11,7 +11,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace toolkit::metafile {
+namespace picture::metafile {
 namespace {
 
 constexpr qint64 headerMinimum = 88;
@@ -669,4 +669,4 @@ std::optional<QImage> playEmf(QByteArrayView data, qint64 maxPixels, PictureErro
     return image;
 }
 
-} // namespace toolkit::metafile
+} // namespace picture::metafile

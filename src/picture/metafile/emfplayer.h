@@ -7,10 +7,10 @@
 
 #include <optional>
 
-namespace toolkit::metafile {
+namespace picture::metafile {
 
 // An enhanced metafile drawn at 96 dpi over the frame its header declares, or nothing where
 // the header is unreadable or the frame is empty or needs more than maxPixels pixels.
 std::optional<QImage> playEmf(QByteArrayView data, qint64 maxPixels, PictureError *why = nullptr);
 
-} // namespace toolkit::metafile
+} // namespace picture::metafile

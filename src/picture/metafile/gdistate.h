@@ -12,7 +12,7 @@
 #include <optional>
 #include <variant>
 
-namespace toolkit::metafile {
+namespace picture::metafile {
 
 // GDI's constants, shared by both metafile formats.
 namespace gdi {
@@ -89,4 +89,4 @@ struct DcState
     std::optional<QPainterPath> clip;
 };
 
-} // namespace toolkit::metafile
+} // namespace picture::metafile

@@ -4,7 +4,7 @@
 #include "picture/metafile/wmfplayer.h"
 #include "picture/sniffer.h"
 
-namespace toolkit {
+namespace picture {
 
 bool looksLikeMetafile(const QByteArray &head)
 {
@@ -31,4 +31,4 @@ std::optional<QImage> decodeMetafile(const QByteArray &data, qint64 maxPixels, P
     return image;
 }
 
-} // namespace toolkit
+} // namespace picture

@@ -7,7 +7,7 @@
 
 #include <optional>
 
-namespace toolkit {
+namespace picture {
 
 // Whether the first bytes of a file are those of a Windows metafile (placeable or plain WMF)
 // or an enhanced metafile, judged by content alone (sniffer.h).
@@ -20,4 +20,4 @@ bool looksLikeMetafile(const QByteArray &head);
 std::optional<QImage> decodeMetafile(const QByteArray &data, qint64 maxPixels,
                                      PictureError *why = nullptr);
 
-} // namespace toolkit
+} // namespace picture

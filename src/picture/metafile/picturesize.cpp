@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-namespace toolkit::metafile {
+namespace picture::metafile {
 namespace {
 
 // QPainter works in 16-bit-safe device coordinates on raster images.
@@ -37,4 +37,4 @@ QImage blankPicture(const QSize &size)
     return image;
 }
 
-} // namespace toolkit::metafile
+} // namespace picture::metafile

@@ -7,7 +7,7 @@
 
 #include <optional>
 
-namespace toolkit::metafile {
+namespace picture::metafile {
 
 // The pixel size at 96 dpi of a picture so many inches wide and high, or nothing where
 // either side is empty, negative or beyond what a painter can address, or the picture would
@@ -19,4 +19,4 @@ std::optional<QSize> pictureSize(double widthInches, double heightInches, qint64
 // A transparent picture of that size to play a metafile onto, at 96 dpi.
 QImage blankPicture(const QSize &size);
 
-} // namespace toolkit::metafile
+} // namespace picture::metafile

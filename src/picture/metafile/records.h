@@ -2,7 +2,7 @@
 
 #include <QtGlobal>
 
-namespace toolkit::metafile {
+namespace picture::metafile {
 
 // The record types of an enhanced metafile that the player reads or that end the records,
 // named after Microsoft's published record names (EMR_HEADER is Header, and so on).
@@ -142,4 +142,4 @@ enum class WmfRecord : quint16 {
     StretchDib = 0x0F43,
 };
 
-} // namespace toolkit::metafile
+} // namespace picture::metafile

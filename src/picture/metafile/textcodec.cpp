@@ -2,7 +2,7 @@
 
 #include <QStringDecoder>
 
-namespace toolkit::metafile {
+namespace picture::metafile {
 namespace {
 
 const char *codePage(int charset)
@@ -66,4 +66,4 @@ DecodedText decodeCharsetText(QByteArrayView bytes, int charset, const QList<dou
     return out;
 }
 
-} // namespace toolkit::metafile
+} // namespace picture::metafile

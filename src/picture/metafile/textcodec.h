@@ -4,7 +4,7 @@
 #include <QList>
 #include <QString>
 
-namespace toolkit::metafile {
+namespace picture::metafile {
 
 // Text stored in the code page of a font's character set, with the advance the file gives
 // each byte turned into an advance for each UTF-16 unit.
@@ -19,4 +19,4 @@ struct DecodedText
 // there is one for every byte.
 DecodedText decodeCharsetText(QByteArrayView bytes, int charset, const QList<double> &byteAdvances);
 
-} // namespace toolkit::metafile
+} // namespace picture::metafile

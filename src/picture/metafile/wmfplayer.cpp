@@ -10,7 +10,7 @@
 
 #include <QStringDecoder>
 
-namespace toolkit::metafile {
+namespace picture::metafile {
 namespace {
 
 constexpr qint64 maxRecords = 1'000'000;
@@ -543,4 +543,4 @@ std::optional<QImage> playWmf(QByteArrayView data, qint64 maxPixels, PictureErro
     return image;
 }
 
-} // namespace toolkit::metafile
+} // namespace picture::metafile

@@ -7,7 +7,7 @@
 
 #include <optional>
 
-namespace toolkit::metafile {
+namespace picture::metafile {
 
 // A Windows metafile drawn at 96 dpi, or nothing where its headers are unreadable, its size
 // is unknown or empty, or it needs more than maxPixels pixels. A placeable file is as large
@@ -16,4 +16,4 @@ namespace toolkit::metafile {
 // mode, twips for the scalable modes as placeable files commonly use.
 std::optional<QImage> playWmf(QByteArrayView data, qint64 maxPixels, PictureError *why = nullptr);
 
-} // namespace toolkit::metafile
+} // namespace picture::metafile
