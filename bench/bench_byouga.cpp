@@ -3,10 +3,10 @@
 //
 //   bench_byouga [runs]        (default 50; runs offscreen unless QT_QPA_PLATFORM says else)
 
-#include "bench_common.h"
 #include "app/form1.h"
-#include "preview/tile_plan.h"
+#include "bench_common.h"
 #include "fonts/fonts.h"
+#include "preview/tile_plan.h"
 #include "toolkit/picture.h"
 #include "toolkit/picturebox.h"
 

@@ -15,8 +15,8 @@
 //
 //   bench_canvas [rounds]     (default 20; the platform is the one QT_QPA_PLATFORM names)
 
-#include "bench_common.h"
 #include "app/form1.h"
+#include "bench_common.h"
 #include "fonts/fonts.h"
 #include "toolkit/label.h"
 #include "toolkit/picture.h"

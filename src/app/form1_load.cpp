@@ -2,8 +2,8 @@
 
 #include "background/clscomdlg.h"
 #include "colour/channel_text.h"
-#include "toolkit/combobox.h"
 #include "fonts/fonts.h"
+#include "toolkit/combobox.h"
 #include "toolkit/label.h"
 #include "toolkit/picturebox.h"
 #include "toolkit/scrollbar.h"

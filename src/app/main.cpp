@@ -1,7 +1,7 @@
 #include "app/program.h"
+#include "fonts/fonts.h"
 #include "toolkit/application.h"
 #include "toolkit/classicstyle.h"
-#include "fonts/fonts.h"
 
 #include <QApplication>
 

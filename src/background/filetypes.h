@@ -23,8 +23,8 @@ QString replaceText(const QString &source, const QString &search, const QString 
 
 // The file types of a list of description and pattern fields, each field ended by a NUL as the
 // system dialogs take them (the list's last NUL may be missing). Patterns within a field are
-// separated by semicolons; "*.*" matches every name, dotted or not, as it does on Windows. A description without a pattern
-// field gets no patterns.
+// separated by semicolons; "*.*" matches every name, dotted or not, as it does on Windows. A
+// description without a pattern field gets no patterns.
 QList<FileType> fileTypesOf(const QString &nulSeparated);
 
 // The name filter that shows a type's description alone under HideNameFilterDetails and

@@ -1,9 +1,9 @@
 #include "fonts/fonts.h"
 
-#include <QGuiApplication>
 #include <QCollator>
 #include <QFont>
 #include <QFontDatabase>
+#include <QGuiApplication>
 #include <QHash>
 #include <QSet>
 

@@ -41,7 +41,10 @@ bool typesPlainly(const QKeyEvent &event, int code)
 
 } // namespace
 
-KeyFilter::KeyFilter(TextBox *box) : QObject(box), m_box(box) { box->installEventFilter(this); }
+KeyFilter::KeyFilter(TextBox *box) : QObject(box), m_box(box)
+{
+    box->installEventFilter(this);
+}
 
 bool KeyFilter::eventFilter(QObject *watched, QEvent *event)
 {

@@ -24,10 +24,22 @@ void TextBox::setText(const QString &text)
     QLineEdit::setText(text);
 }
 
-int TextBox::selStart() const { return hasSelectedText() ? selectionStart() : cursorPosition(); }
-int TextBox::selLength() const { return hasSelectedText() ? selectionLength() : 0; }
-void TextBox::setSelStart(int start) { setCursorPosition(start); }
-void TextBox::setSelLength(int length) { setSelection(selStart(), length); }
+int TextBox::selStart() const
+{
+    return hasSelectedText() ? selectionStart() : cursorPosition();
+}
+int TextBox::selLength() const
+{
+    return hasSelectedText() ? selectionLength() : 0;
+}
+void TextBox::setSelStart(int start)
+{
+    setCursorPosition(start);
+}
+void TextBox::setSelLength(int length)
+{
+    setSelection(selStart(), length);
+}
 
 namespace {
 

@@ -10,8 +10,14 @@ namespace toolkit {
 
 inline constexpr int twipsPerPixel = 15;
 
-inline int toPixels(double twips) { return static_cast<int>(std::lround(twips / twipsPerPixel)); }
-inline constexpr double toTwips(double pixels) { return pixels * twipsPerPixel; }
+inline int toPixels(double twips)
+{
+    return static_cast<int>(std::lround(twips / twipsPerPixel));
+}
+inline constexpr double toTwips(double pixels)
+{
+    return pixels * twipsPerPixel;
+}
 
 void setTwipsGeometry(QWidget *widget, double left, double top, double width, double height);
 void setTwipsLeft(QWidget *widget, double left);

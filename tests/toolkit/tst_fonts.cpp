@@ -1,5 +1,5 @@
-#include "support/fakefonts.h"
 #include "fonts/fonts.h"
+#include "support/fakefonts.h"
 #include "toolkit/label.h"
 
 #include <QApplication>
@@ -203,8 +203,7 @@ void FontsTest::emptyNameIsRefused()
 {
     QVERIFY(!fonts::resolvedFamily(QString()));
     // A name installed nowhere still gives a face that exists, never one Qt must search for.
-    const std::optional<QString> unknown =
-        fonts::resolvedFamily(QStringLiteral("No Such Face 42"));
+    const std::optional<QString> unknown = fonts::resolvedFamily(QStringLiteral("No Such Face 42"));
     QVERIFY(unknown);
     QCOMPARE(QFontInfo(QFont(*unknown)).family(), *unknown);
 }

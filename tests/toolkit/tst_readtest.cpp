@@ -1,9 +1,9 @@
 // Every committed picture file is read as the loader reads a file the user picks, and shows
 // exactly the picture beside it, or is refused where its name says so.
 #include "picture/pictureloader.h"
-#include "toolkit/loadpicture.h"
 #include "support/test_data.h"
 #include "support/testmain.h"
+#include "toolkit/loadpicture.h"
 
 #include <QRegularExpression>
 #include <QtTest>
