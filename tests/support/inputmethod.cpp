@@ -151,18 +151,14 @@ bool InputMethodSession::startEngine()
 {
     // Only the engine runs, no panel, settings or emoji programs. The engine list is read
     // afresh: a system cache written while the engine could not start lists no Anthy.
-    m_daemon =
-        m_session.spawn(QStringLiteral("ibus-daemon"),
-                        {QStringLiteral("--panel=disable"), QStringLiteral("--config=disable"),
-                         QStringLiteral("--emoji-extension=disable"), QStringLiteral("--replace"),
-                         QStringLiteral("--cache=refresh")});
-    m_daemon->setProcessChannelMode(QProcess::MergedChannels);
-    m_daemon->setStandardOutputFile(m_dir.filePath(QStringLiteral("ibus-daemon.log")));
-    m_daemon->start();
-    if (!m_daemon->waitForStarted()) {
-        m_error = QStringLiteral("ibus-daemon did not start: ") + m_daemon->errorString();
+    m_daemon = m_session.startLogged(
+        QStringLiteral("ibus-daemon"),
+        {QStringLiteral("--panel=disable"), QStringLiteral("--config=disable"),
+         QStringLiteral("--emoji-extension=disable"), QStringLiteral("--replace"),
+         QStringLiteral("--cache=refresh")},
+        m_dir.filePath(QStringLiteral("ibus-daemon.log")), &m_error);
+    if (!m_daemon)
         return false;
-    }
     if (useEngine("anthy", engineStartMs))
         return true;
     QFile log(m_dir.filePath(QStringLiteral("ibus-daemon.log")));

@@ -145,17 +145,28 @@ bool XSession::startServer()
     return true;
 }
 
+std::unique_ptr<QProcess> XSession::startLogged(const QString &program,
+                                                const QStringList &arguments,
+                                                const QString &logPath, QString *error)
+{
+    std::unique_ptr<QProcess> process = spawn(program, arguments);
+    process->setProcessChannelMode(QProcess::MergedChannels);
+    process->setStandardOutputFile(logPath);
+    process->start();
+    if (!process->waitForStarted()) {
+        *error = program + QStringLiteral(" did not start: ") + process->errorString();
+        return nullptr;
+    }
+    return process;
+}
+
 // Openbox announces itself on the root window once it manages the screen.
 bool XSession::startWindowManager()
 {
-    m_windowManager = spawn(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
-    m_windowManager->setProcessChannelMode(QProcess::MergedChannels);
-    m_windowManager->setStandardOutputFile(m_runtimeDir.filePath(QStringLiteral("openbox.log")));
-    m_windowManager->start();
-    if (!m_windowManager->waitForStarted()) {
-        m_error = QStringLiteral("openbox did not start: ") + m_windowManager->errorString();
+    m_windowManager = startLogged(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")},
+                                  m_runtimeDir.filePath(QStringLiteral("openbox.log")), &m_error);
+    if (!m_windowManager)
         return false;
-    }
     QElapsedTimer timer;
     timer.start();
     while (timer.elapsed() < windowManagerStartMs) {

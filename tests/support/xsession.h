@@ -80,6 +80,10 @@ public:
     // test process's environment as it is when this is called, with the display's own settings.
     std::unique_ptr<QProcess> spawn(const QString &program, const QStringList &arguments,
                                     int keepFd = -1);
+    // Such a client started, its output and errors written to logPath; nothing when it did not
+    // start, with the reason in *error.
+    std::unique_ptr<QProcess> startLogged(const QString &program, const QStringList &arguments,
+                                          const QString &logPath, QString *error);
 
 private:
     QProcessEnvironment clientEnvironment() const;

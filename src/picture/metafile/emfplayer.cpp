@@ -377,17 +377,20 @@ void EmfPlayer::worldTransform(const ByteReader &r, bool modify)
     }
     const QTransform given(v[0], v[1], v[2], v[3], v[4], v[5]);
     QTransform &world = m_canvas.state().world;
-    switch (modify ? r.u32(32) : 4) {
-    case 1:
+    // How EMR_MODIFYWORLDTRANSFORM combines its matrix with the current one; setting the
+    // matrix outright replaces it.
+    enum class WorldModification : quint32 { Identity = 1, LeftMultiply, RightMultiply, Set };
+    switch (modify ? WorldModification(r.u32(32)) : WorldModification::Set) {
+    case WorldModification::Identity:
         world = QTransform();
         break;
-    case 2:
+    case WorldModification::LeftMultiply:
         world = given * world;
         break;
-    case 3:
+    case WorldModification::RightMultiply:
         world = world * given;
         break;
-    case 4:
+    case WorldModification::Set:
         world = given;
         break;
     default:
