@@ -9,7 +9,8 @@ packages=(
   libfontconfig-dev
   fonts-ipafont-gothic fonts-ipafont-mincho
   xvfb xauth openbox xdotool x11-utils imagemagick libxcb-xfixes0-dev
-  dbus ibus ibus-anthy
+  dbus ibus ibus-anthy ibus-mozc fcitx5 fcitx5-mozc fcitx5-frontend-qt6 x11-xserver-utils
+  weston qt6-wayland
   desktop-file-utils appstream
   dpkg-dev file
 )
