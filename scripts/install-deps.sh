@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config
-  qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n
+  qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n qt6-l10n-tools
   libfontconfig-dev
   fonts-ipafont-gothic fonts-ipafont-mincho
   xvfb xauth openbox xdotool x11-utils imagemagick libxcb-xfixes0-dev

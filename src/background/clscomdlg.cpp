@@ -68,15 +68,10 @@ QString clsComDlg::ShowFileDialog(std::int16_t action)
     dialog.setOption(QFileDialog::DontConfirmOverwrite,
                      !options.testFlag(DialogOption::OverwritePrompt));
 
-    QStringList nameFilters;
-    for (const background::FileType &type :
-         background::fileTypesOf(ReplaceText(Filter, QStringLiteral("|"), QString(QChar(0)))))
-        nameFilters += background::nameFilterOf(type);
     // Names match the types in any letter case, photo.JPG as well as photo.jpg, as on Windows.
     dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
-    dialog.setNameFilters(nameFilters);
-    if (!nameFilters.isEmpty())
-        dialog.selectNameFilter(nameFilters.first());
+    dialog.setFileTypes(
+        background::fileTypesOf(ReplaceText(Filter, QStringLiteral("|"), QString(QChar(0)))));
 
     if (!m_runDialog(dialog))
         return QString();

@@ -58,8 +58,7 @@ QList<FileType> fileTypesOf(const QString &nulSeparated)
 
 QString nameFilterOf(const FileType &type)
 {
-    return type.description + QStringLiteral(" (") + type.patterns.join(QLatin1Char(' ')) +
-           QLatin1Char(')');
+    return type.description + QStringLiteral(" (*)");
 }
 
 } // namespace background

@@ -27,8 +27,8 @@ QString replaceText(const QString &source, const QString &search, const QString 
 // description without a pattern field gets no patterns.
 QList<FileType> fileTypesOf(const QString &nulSeparated);
 
-// The name filter that shows a type's description alone under HideNameFilterDetails and
-// matches its patterns.
+// The name filter that shows a type's description alone under HideNameFilterDetails. Its
+// bracket holds the catch-all pattern: the dialog matches the type's own patterns itself.
 QString nameFilterOf(const FileType &type);
 
 } // namespace background

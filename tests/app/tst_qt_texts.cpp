@@ -6,6 +6,7 @@
 #include "toolkit/textbox.h"
 
 #include <QAbstractButton>
+#include <QDir>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
@@ -13,7 +14,9 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTreeView>
 
 #include <functional>
 #include <memory>
@@ -90,6 +93,30 @@ void TestQtTexts::areJapanese_data()
         form.Dlg->setDialogRunner([&texts](QFileDialog &dialog) {
             dialog.show();
             texts = shownTexts(dialog);
+            return false;
+        });
+        form.Command2_Click();
+        return texts;
+    });
+    // The type column names a folder, and every column is wide enough for what it shows.
+    QTest::newRow("open-file dialog's detail view") << Opener([](Form1 &form) {
+        QStringList texts;
+        QTemporaryDir folder;
+        form.Dlg->setDialogRunner([&](QFileDialog &dialog) {
+            QDir(folder.path()).mkdir(QStringLiteral("sub"));
+            dialog.setDirectory(folder.path());
+            dialog.setViewMode(QFileDialog::Detail);
+            dialog.show();
+            QTreeView *view = dialog.findChild<QTreeView *>(QStringLiteral("treeView"));
+            const QAbstractItemView *items = view;
+            const auto type = [view] { return view->model()->index(0, 2, view->rootIndex()); };
+            if (!QTest::qWaitFor([&] { return type().data().isValid(); }))
+                return false;
+            texts = shownTexts(dialog) << type().data().toString();
+            for (int column = 1; column < 4; ++column) {
+                if (view->header()->sectionSize(column) < items->sizeHintForColumn(column))
+                    texts << QStringLiteral("column %1 cut short").arg(column);
+            }
             return false;
         });
         form.Command2_Click();

@@ -14,6 +14,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <tuple>
+
 namespace {
 
 const QString programFilter = QStringLiteral(
@@ -262,18 +264,39 @@ private slots:
         QCOMPARE(all, (QStringList{"Clip.Emf", "README", "notes.txt", "photo.JPG", "photo.jpg"}));
     }
 
-    // The dialog as the user meets it: a typed path and Enter choose the file.
-    void typedPathAndEnterChoose()
+    // The dialog as the user meets it: each text typed into the name box and Enter, in a folder
+    // holding a sub folder and some pictures. Names listed afterwards, if the dialog stayed open.
+    void typingIntoTheDialog_data()
     {
-        const QString chosen = m_dir.filePath(QStringLiteral("typed.bmp"));
-        QVERIFY(touch(chosen));
+        QTest::addColumn<QStringList>("typed");
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QStringList>("listed");
+        // %1 stands for the folder the dialog shows.
+        QTest::newRow("full path") << QStringList{"%1/typed.bmp"} << "typed.bmp" << QStringList();
+        QTest::newRow("folder, then file")
+            << QStringList{"sub dir", "in.bmp"} << "sub dir/in.bmp" << QStringList();
+        QTest::newRow("wildcard lists")
+            << QStringList{"*.gif"} << QString() << QStringList{"b.gif", "c.GIF", "sub dir"};
+        QTest::newRow("missing file as typed")
+            << QStringList{"no such.bmp"} << "no such.bmp" << QStringList();
+    }
+    void typingIntoTheDialog()
+    {
+        QFETCH(QStringList, typed);
+        QFETCH(QString, chosen);
+        QFETCH(QStringList, listed);
+        QTemporaryDir folder;
+        QVERIFY(QDir(folder.path()).mkpath(QStringLiteral("sub dir")));
+        for (const char *name : {"typed.bmp", "sub dir/in.bmp", "b.gif", "c.GIF", "d.bmp"})
+            QVERIFY(touch(folder.filePath(QString::fromUtf8(name))));
+        typed.replaceInStrings(QStringLiteral("%1"), folder.path());
         QWidget owner;
         owner.show();
         clsComDlg dlg;
         dlg.OwnerhWnd = toolkit::hWnd(&owner);
         dlg.Filter = programFilter;
         dlg.Flags = 4;
-        bool typed = false;
+        QStringList shown;
         // Should the keys go astray, the dialog is closed rather than left waiting.
         QTimer guard;
         guard.setSingleShot(true);
@@ -281,26 +304,61 @@ private slots:
             if (QWidget *modal = QApplication::activeModalWidget())
                 modal->close();
         });
-        guard.start(10000);
+        guard.start(20000);
         QTimer::singleShot(0, [&] {
             auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
-            if (!dialog)
-                return;
-            auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+            auto *edit = dialog ? dialog->findChild<QLineEdit *>("fileNameEdit") : nullptr;
             if (!edit)
                 return;
+            dialog->setDirectory(folder.path());
             // As on a desktop: the dialog is the active window and the name box has the focus.
             dialog->activateWindow();
             if (!QTest::qWaitForWindowActive(dialog))
                 return;
-            edit->setFocus();
-            QTest::keyClicks(edit, chosen);
-            QTest::keyClick(edit, Qt::Key_Return);
-            typed = true;
+            for (const QString &text : typed) {
+                edit->setFocus();
+                QTest::keyClicks(edit, text);
+                QTest::keyClick(edit, Qt::Key_Return);
+            }
+            if (dialog->isVisible()) {
+                // The list fills in the background: what it shows once it matches, or at last.
+                std::ignore =
+                    QTest::qWaitFor([&] { return (shown = shownNames(*dialog)) == listed; });
+                dialog->reject();
+            }
         });
         dlg.setAction(1);
-        QVERIFY(typed);
-        QCOMPARE(dlg.FileName, chosen);
+        QCOMPARE(dlg.FileName, chosen.isEmpty() ? chosen : folder.filePath(chosen));
+        QCOMPARE(shown, listed);
+    }
+
+    // Every pattern a type is given is honoured, spaces and any characters included.
+    void typeListsWhatItsPatternsMatch_data()
+    {
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QStringList>("listed");
+        QTest::newRow("non-ASCII") << "K|*.画" << QStringList{"c.画"};
+        QTest::newRow("space") << "S|*.my file;README" << QStringList{"README", "f.my file"};
+    }
+    void typeListsWhatItsPatternsMatch()
+    {
+        QFETCH(QString, filter);
+        QFETCH(QStringList, listed);
+        QTemporaryDir folder;
+        for (const char *name :
+             {"photo.JPG", "photo.jpg", "Clip.Emf", "c.画", "f.my file", "README"})
+            QVERIFY(touch(folder.filePath(QString::fromUtf8(name))));
+        clsComDlg dlg;
+        dlg.Filter = filter;
+        QStringList shown;
+        dlg.setDialogRunner([&](QFileDialog &dialog) {
+            dialog.setDirectory(folder.path());
+            dialog.show();
+            std::ignore = QTest::qWaitFor([&] { return (shown = shownNames(dialog)) == listed; });
+            return false;
+        });
+        dlg.setAction(1);
+        QCOMPARE(shown, listed);
     }
 };
 

@@ -1,9 +1,11 @@
 #include "e2e/e2e_test.h"
 #include "e2e/form1_screen.h"
 #include "e2e/pixels.h"
+#include "e2e/xclient.h"
 #include "support/image_bytes.h"
 #include "support/xsession.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -18,6 +20,7 @@ class TestE2eBackground : public E2eTest
 private slots:
     void loadThroughDialogThenClear();
     void minimiseAndRestoreKeepTiles();
+    void writesNothingToAFreshHome();
 
 private:
     void prepare() override;
@@ -121,6 +124,40 @@ void TestE2eBackground::minimiseAndRestoreKeepTiles()
     });
     QCOMPARE(m_x->viewableGeometry(id), std::optional<QRect>(m_form->window()));
     QVERIFY2(showsTiles(restored), qPrintable(QString::number(tileMismatches(restored))));
+}
+
+// A desktop user's session: a session bus, and a home whose settings, data and cache folders
+// are empty. Opening the dialog, cancelling it, loading a picture through it and closing the
+// window leave them empty.
+void TestE2eBackground::writesNothingToAFreshHome()
+{
+    QTemporaryDir home;
+    QVERIFY(home.isValid());
+    const QByteArray homePath = QFile::encodeName(home.path());
+    qputenv("HOME", homePath);
+    for (const char *folder :
+         {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME", "XDG_CACHE_HOME"})
+        qputenv(folder, homePath + "/." + QByteArray(folder).toLower());
+    const std::unique_ptr<QProcess> bus = m_x->spawn(
+        QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                                        QStringLiteral("--print-address=1")});
+    bus->start();
+    QVERIFY(bus->waitForReadyRead(5000));
+    qputenv("DBUS_SESSION_BUS_ADDRESS", bus->readLine().trimmed());
+    m_form = Form1Screen::start(*m_x);
+    QVERIFY2(m_form, qPrintable(m_x->errorString()));
+
+    QVERIFY(m_x->click(m_form->centre(layout::command2)));
+    QVERIFY(m_x->findWindow(dialogTitle, dialogTimeoutMs));
+    QVERIFY(m_x->key(QStringLiteral("Escape")));
+    QTRY_VERIFY_WITH_TIMEOUT(!m_x->hasVisibleWindow(dialogTitle), dialogTimeoutMs);
+    QVERIFY2(loadTile(), "the tiles did not appear");
+    QVERIFY(xclient::requestClose(m_x->display(), m_form->windowId()));
+    QVERIFY(m_x->program()->waitForFinished(5000));
+    QCOMPARE(m_x->program()->exitCode(), 0);
+    stopProcess(bus.get());
+    QCOMPARE(QDir(home.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestE2eBackground)

@@ -101,8 +101,9 @@ QProcessEnvironment XSession::clientEnvironment() const
     if (!m_display.isEmpty())
         environment.insert(QStringLiteral("DISPLAY"), m_display);
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtimeDir.path());
-    environment.insert(QStringLiteral("XDG_CACHE_HOME"),
-                       m_runtimeDir.filePath(QStringLiteral("cache")));
+    if (!environment.contains(QStringLiteral("XDG_CACHE_HOME")))
+        environment.insert(QStringLiteral("XDG_CACHE_HOME"),
+                           m_runtimeDir.filePath(QStringLiteral("cache")));
     environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
     return environment;
 }
