@@ -1,6 +1,8 @@
 #include "background/filedialog.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QCompleter>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
@@ -10,6 +12,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QMimeDatabase>
+#include <QScrollBar>
 #include <QStyle>
 #include <QTreeView>
 
@@ -112,6 +115,20 @@ void FileDialog::showMatching(const QStringList &patterns)
         model->setNameFilters(patterns);
 }
 
+// The first time it shows, the dialog is made wide enough for every column of its list.
+void FileDialog::showEvent(QShowEvent *event)
+{
+    QFileDialog::showEvent(event);
+    auto *view = findChild<QTreeView *>(QStringLiteral("treeView"));
+    if (m_widened || !view)
+        return;
+    m_widened = true;
+    const int needed = view->header()->length() + 2 * view->frameWidth() +
+                       view->verticalScrollBar()->sizeHint().width();
+    if (needed > view->width())
+        resize(width() + needed - view->width(), height());
+}
+
 void FileDialog::accept()
 {
     const QString typed = nameBox() ? nameBox()->text().trimmed() : QString();
@@ -152,6 +169,9 @@ bool FileDialog::enterTypedFolder(const QString &typed)
         return false;
     setDirectory(path.absoluteFilePath());
     nameBox()->clear();
+    // The name's completion list would stay open, empty, over the file types.
+    if (QCompleter *completer = nameBox()->completer())
+        completer->popup()->hide();
     return true;
 }
 

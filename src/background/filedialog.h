@@ -6,6 +6,7 @@
 #include <QList>
 
 class QLineEdit;
+class QShowEvent;
 class QFileSystemModel;
 
 namespace background {
@@ -26,6 +27,9 @@ public:
 
     void accept() override;
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
     QLineEdit *nameBox() const;
     QFileSystemModel *fileModel() const;
@@ -38,6 +42,7 @@ private:
 
     QList<background::FileType> m_types;
     bool m_pathMustExist;
+    bool m_widened = false;
 };
 
 } // namespace background
