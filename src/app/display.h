@@ -1,0 +1,7 @@
+#pragma once
+
+// Whether a display server answers where the environment points Qt: the Wayland compositor of
+// WAYLAND_DISPLAY or the X server of DISPLAY, as QT_QPA_PLATFORM allows (either when it is
+// unset; no check for platforms that need no display server, such as offscreen). Qt itself
+// aborts when no platform can start; the program asks first, to say so in its own words.
+bool canReachDisplay();
