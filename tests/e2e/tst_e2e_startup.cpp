@@ -20,6 +20,8 @@ private slots:
     void closeDuringListingEndsTheProgram_data();
     void closeDuringListingEndsTheProgram();
     void pointerIsBusyWhileListing();
+    void withoutDisplaySaysSoInJapanese_data();
+    void withoutDisplaySaysSoInJapanese();
 
 private:
     // Starts the program with the pointer over the middle of the screen, where its window
@@ -107,6 +109,41 @@ void TestE2eStartup::pointerIsBusyWhileListing()
     keepScreenshot(*listing, QStringLiteral("pointer-listing"));
     keepScreenshot(*ready, QStringLiteral("pointer-ready"));
     QVERIFY2(*listing != *ready, "the pointer did not change when start-up ended");
+}
+
+void TestE2eStartup::withoutDisplaySaysSoInJapanese_data()
+{
+    QTest::addColumn<QString>("display");
+    QTest::addColumn<QString>("waylandDisplay");
+    QTest::newRow("nothing set") << QString() << QString();
+    QTest::newRow("DISPLAY pointing nowhere") << QStringLiteral(":4711") << QString();
+    QTest::newRow("WAYLAND_DISPLAY pointing nowhere") << QString() << QStringLiteral("nowhere-0");
+}
+
+// The installed program started where no display answers, QT_QPA_PLATFORM unset: one line of
+// Japanese on standard error, status 1, instead of Qt's abort.
+void TestE2eStartup::withoutDisplaySaysSoInJapanese()
+{
+    QFETCH(QString, display);
+    QFETCH(QString, waylandDisplay);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(QLatin1String(name));
+    if (!display.isEmpty())
+        environment.insert(QStringLiteral("DISPLAY"), display);
+    if (!waylandDisplay.isEmpty())
+        environment.insert(QStringLiteral("WAYLAND_DISPLAY"), waylandDisplay);
+    QProcess program;
+    program.setProcessEnvironment(environment);
+    program.start(programPath(), {});
+    QVERIFY(program.waitForFinished(10000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 1);
+    QCOMPARE(program.readAllStandardOutput(), QByteArray());
+    const QString error = QString::fromUtf8(program.readAllStandardError());
+    QVERIFY2(error.startsWith(QStringLiteral("typorama: 画面に接続できません")) &&
+                 error.count(QLatin1Char('\n')) == 1,
+             qPrintable(error));
 }
 
 QTEST_GUILESS_MAIN(TestE2eStartup)
