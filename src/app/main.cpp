@@ -1,6 +1,8 @@
 #include "app/display.h"
 #include "app/program.h"
 #include "fonts/fonts.h"
+#include "toolkit/application.h"
+#include "toolkit/classicstyle.h"
 
 #include <QApplication>
 
@@ -17,7 +19,11 @@ int main(int argc, char *argv[])
         return 1;
     }
     QApplication app(argc, argv);
-    readyApplication();
+    QApplication::setStyle(new toolkit::ClassicStyle);
+    QApplication::setApplicationName(QStringLiteral("Typorama"));
+    QApplication::setDesktopFileName(QStringLiteral("io.github.typorama.Typorama"));
+    toolkit::initialiseApplication();
+    fonts::initialiseFonts();
     const fonts::SystemFonts fonts;
     return runProgram(fonts);
 }

@@ -1,20 +1,8 @@
 #include "app/program.h"
 
 #include "app/form1.h"
-#include "fonts/fonts.h"
-#include "toolkit/application.h"
-#include "toolkit/classicstyle.h"
 
 #include <QApplication>
-
-void readyApplication()
-{
-    QApplication::setStyle(new toolkit::ClassicStyle);
-    QApplication::setApplicationName(QStringLiteral("Typorama"));
-    QApplication::setDesktopFileName(QStringLiteral("io.github.typorama.Typorama"));
-    toolkit::initialiseApplication();
-    fonts::initialiseFonts();
-}
 
 int runProgram(const fonts::ScreenFonts &fonts)
 {

@@ -26,11 +26,6 @@ QString manyFontsProgramPath()
     return QStringLiteral(TYPORAMA_MANY_FONTS_PROGRAM);
 }
 
-QString waylandProgramPath()
-{
-    return QStringLiteral(TYPORAMA_WAYLAND_PROGRAM);
-}
-
 void keepScreenshot(const QImage &image, const QString &name)
 {
     const QString folder = qEnvironmentVariable("TYPORAMA_E2E_SHOTS");

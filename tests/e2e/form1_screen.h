@@ -17,8 +17,6 @@ QString programPath();
 // The program built over the installed fonts and 20,000 made-up families, for a start-up that
 // lasts long enough to be watched.
 QString manyFontsProgramPath();
-// The program with a line of standard input for each request a user makes on a title bar.
-QString waylandProgramPath();
 
 // Keeps a screenshot under the folder named by TYPORAMA_E2E_SHOTS, when it is set, for a person
 // to look at.

@@ -3,7 +3,6 @@
 #include <QHash>
 
 #include <cstdlib>
-#include <cstring>
 
 namespace pixels {
 
@@ -86,25 +85,6 @@ int differences(const QImage &before, const QImage &after, const QRect &area)
         }
     }
     return count;
-}
-
-std::optional<QPoint> find(const QImage &image, const QImage &part)
-{
-    const auto rowBytes = static_cast<std::size_t>(part.width()) * 4;
-    const auto rowMatches = [&](int x, int y, int row) {
-        return std::memcmp(image.constScanLine(y + row) + x * 4, part.constScanLine(row),
-                           rowBytes) == 0;
-    };
-    for (int y = 0; y + part.height() <= image.height(); ++y) {
-        for (int x = 0; x + part.width() <= image.width(); ++x) {
-            int row = 0;
-            while (row < part.height() && rowMatches(x, y, row))
-                ++row;
-            if (row == part.height())
-                return QPoint(x, y);
-        }
-    }
-    return std::nullopt;
 }
 
 } // namespace pixels

@@ -4,8 +4,6 @@
 #include <QImage>
 #include <QRect>
 
-#include <optional>
-
 // Pixel measures over screenshots. Text is anti-aliased, so "ink" is any pixel that differs
 // clearly from the background it is drawn on.
 namespace pixels {
@@ -27,7 +25,5 @@ int inkCount(const QImage &image, const QRect &area, const QColor &background);
 QColor dominantInk(const QImage &image, const QRect &area, const QColor &background);
 // How many pixels differ between two screenshots inside the area.
 int differences(const QImage &before, const QImage &after, const QRect &area);
-// Where the part (both images RGB32) shows in the image pixel for pixel, its top-left corner.
-std::optional<QPoint> find(const QImage &image, const QImage &part);
 
 } // namespace pixels
