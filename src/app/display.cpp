@@ -79,9 +79,13 @@ bool x11Answers()
 
 } // namespace
 
-bool canReachDisplay()
+bool canReachDisplay(int argc, char *argv[])
 {
-    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0)
+            platform = argv[i + 1];
+    }
     if (platform.isEmpty())
         return waylandAnswers() || x11Answers();
     if (platform.startsWith("wayland"))

@@ -12,7 +12,7 @@ int main(int argc, char *argv[])
 {
     // Qt aborts with an English message when it finds no display; the user is told in the
     // program's own language, and the status is an ordinary failure.
-    if (!canReachDisplay()) {
+    if (!canReachDisplay(argc, argv)) {
         std::fputs("typorama: 画面に接続できません。DISPLAY と WAYLAND_DISPLAY のどちらにも応答する"
                    "表示先がありません。デスクトップの中から起動してください。\n",
                    stderr);
