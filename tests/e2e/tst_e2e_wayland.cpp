@@ -115,7 +115,8 @@ bool TestE2eWayland::activeIs(int width, int buttons, bool asOnX11)
     m_bar = QRect();
     for (int y = 0; y + 20 <= m_shot.height() && m_bar.isNull(); ++y) {
         for (int x = 0; x < m_shot.width() && m_bar.isNull(); ++x) {
-            if (!pixels::allNear(m_shot, QRect(x, y, 1, 20), QColor(0x00, 0x00, 0x80), 1))
+            if (m_shot.pixel(x, y) != qRgb(0x00, 0x00, 0x80) ||
+                !pixels::allNear(m_shot, QRect(x, y, 1, 20), QColor(0x00, 0x00, 0x80), 1))
                 continue;
             int right = x;
             while (right + 1 < m_shot.width() && m_shot.pixelColor(right + 1, y + 1).blue() >= 0x80)
