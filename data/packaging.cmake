@@ -26,6 +26,9 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The Japanese captions need a Japanese font, and Qt's own texts (context menus, the file
 # dialog) their Japanese catalogue; no linked library brings either along.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic, qt6-translations-l10n")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-ipafont-mincho")
+# Qt's Wayland platform: with it a Wayland session runs the program natively (Qt picks it
+# whenever WAYLAND_DISPLAY answers), with the program's own title bars; without it Qt falls back
+# to XWayland, so it is recommended rather than required.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-ipafont-mincho, qt6-wayland")
 
 include(CPack)

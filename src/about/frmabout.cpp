@@ -1,6 +1,7 @@
 #include "about/frmabout.h"
 
 #include "toolkit/label.h"
+#include "toolkit/ownframe.h"
 #include "toolkit/textbox.h"
 #include "toolkit/twips.h"
 #include "toolkit/window.h"
@@ -54,6 +55,7 @@ frmAbout::frmAbout(const QWidget *mainWindow)
     setWindowTitle(QStringLiteral("バージョン情報"));
     setWindowModality(Qt::ApplicationModal);
     setSizeGripEnabled(false);
+    toolkit::useOwnFrame(this);
     createControls();
     setTabOrder();
     wireEvents();
@@ -98,7 +100,9 @@ void frmAbout::wireEvents()
 // What a fresh load starts from: the window and its controls as designed, empty.
 void frmAbout::restoreDesign()
 {
-    setFixedSize(toolkit::toPixels(designWidth), toolkit::toPixels(designHeight));
+    toolkit::fixWindowSize(this,
+                           QSize(toolkit::toPixels(designWidth), toolkit::toPixels(designHeight))
+                               .grownBy(contentsMargins()));
     Label1->setCaption(QString());
     Label2->setCaption(QString());
     Label3->setCaption(QString());

@@ -5,6 +5,7 @@
 #include "background/clscomdlg.h"
 #include "toolkit/combobox.h"
 #include "toolkit/label.h"
+#include "toolkit/ownframe.h"
 #include "toolkit/picturebox.h"
 #include "toolkit/scrollbar.h"
 #include "toolkit/textbox.h"
@@ -76,6 +77,7 @@ Form1::Form1(const fonts::ScreenFonts &fonts, QWidget *parent)
     icon.addFile(QStringLiteral(":/icon32.png"), QSize(32, 32));
     icon.addFile(QStringLiteral(":/icon16.png"), QSize(16, 16));
     setWindowIcon(icon);
+    toolkit::useOwnFrame(this);
     createControls();
     setAccessibleNames();
     setTabOrder();
@@ -91,8 +93,10 @@ void Form1::createControls()
     client->setFixedSize(toolkit::toPixels(form1layout::clientWidth),
                          toolkit::toPixels(form1layout::clientHeight));
     setCentralWidget(client);
-    // A fixed border: the window is exactly the client area and the menu bar.
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    // A fixed border: the window is exactly the client area and the menu bar (and a title bar
+    // of its own, where it draws one: there it is the least size, see toolkit::fixWindowSize).
+    layout()->setSizeConstraint(toolkit::drawsOwnFrame() ? QLayout::SetMinimumSize
+                                                         : QLayout::SetFixedSize);
 
     mnuAbout = menuBar()->addAction(QStringLiteral("バージョン情報(&A)"));
     mnuAbout->setObjectName(QStringLiteral("mnuAbout"));

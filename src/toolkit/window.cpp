@@ -1,5 +1,6 @@
 #include "toolkit/window.h"
 
+#include "toolkit/ownframe.h"
 #include "toolkit/twips.h"
 
 #include <QApplication>
@@ -164,18 +165,21 @@ double outerHeightTwips(const QWidget *window, const QWidget *frameOf)
 
 double scaleHeightTwips(const QWidget *window)
 {
-    return toTwips(window->height());
+    return toTwips(window->contentsRect().height());
 }
 
 void setOuterHeightTwips(QWidget *window, double height, const QWidget *frameOf)
 {
     const QMargins margins = knownFrameMargins(window, frameOf);
     const int client = toPixels(height) - margins.top() - margins.bottom();
-    window->setFixedHeight(client);
+    fixWindowSize(window, QSize(window->width(), client));
 }
 
 void centreOnScreen(QWidget *window, const QWidget *frameOf)
 {
+    // A Wayland compositor places windows itself; a client cannot.
+    if (drawsOwnFrame())
+        return;
     QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return;

@@ -35,6 +35,8 @@ double scaleHeightTwips(const QWidget *window);
 // Places a top-level window so that its outer frame is centred on its screen, also where no
 // window manager centres it. Frame margins not yet known are taken from frameOf, if given;
 // without either, the window is centred again as soon as the window manager has framed it.
+// Where windows draw their own frame (native Wayland), the compositor places them: nothing is
+// done.
 void centreOnScreen(QWidget *window, const QWidget *frameOf = nullptr);
 
 } // namespace toolkit

@@ -3,6 +3,7 @@
 #include "support/xsession.h"
 
 #include <QElapsedTimer>
+#include <QRegularExpression>
 #include <QTest>
 
 #include <memory>
@@ -20,6 +21,8 @@ private slots:
     void closeDuringListingEndsTheProgram_data();
     void closeDuringListingEndsTheProgram();
     void pointerIsBusyWhileListing();
+    void withoutDisplaySaysSoInJapanese_data();
+    void withoutDisplaySaysSoInJapanese();
 
 private:
     // Starts the program with the pointer over the middle of the screen, where its window
@@ -107,6 +110,36 @@ void TestE2eStartup::pointerIsBusyWhileListing()
     keepScreenshot(*listing, QStringLiteral("pointer-listing"));
     keepScreenshot(*ready, QStringLiteral("pointer-ready"));
     QVERIFY2(*listing != *ready, "the pointer did not change when start-up ended");
+}
+
+void TestE2eStartup::withoutDisplaySaysSoInJapanese_data()
+{
+    QTest::addColumn<QString>("setting");
+    QTest::newRow("nothing set") << QString();
+    QTest::newRow("DISPLAY pointing nowhere") << QStringLiteral("DISPLAY=:4711");
+    QTest::newRow("WAYLAND_DISPLAY pointing nowhere") << QStringLiteral("WAYLAND_DISPLAY=none-0");
+}
+
+// The program where no display answers, QT_QPA_PLATFORM unset: one line of Japanese on
+// standard error and status 1, not Qt's abort.
+void TestE2eStartup::withoutDisplaySaysSoInJapanese()
+{
+    QFETCH(QString, setting);
+    QProcess program;
+    QStringList environment = QProcess::systemEnvironment().filter(
+        QRegularExpression(QStringLiteral("^(?!(WAYLAND_)?DISPLAY=|QT_QPA_PLATFORM=)")));
+    if (!setting.isEmpty())
+        environment << setting;
+    program.setEnvironment(environment);
+    program.start(programPath(), {});
+    QVERIFY(program.waitForFinished(10000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 1);
+    QCOMPARE(program.readAllStandardOutput(), QByteArray());
+    const QString error = QString::fromUtf8(program.readAllStandardError());
+    QVERIFY2(error.startsWith(QStringLiteral("typorama: 画面に接続できません")) &&
+                 error.count(QLatin1Char('\n')) == 1,
+             qPrintable(error));
 }
 
 QTEST_GUILESS_MAIN(TestE2eStartup)
