@@ -41,6 +41,28 @@ void TextBox::setSelLength(int length)
     setSelection(selStart(), length);
 }
 
+// The input method is told nothing about the text around the caret: what it could reconvert
+// would be deleted and typed anew past the key filter, and no one reconverts a box's few
+// characters. A read-only box tells it that it takes no text, so no composition starts there.
+QVariant TextBox::inputMethodQuery(Qt::InputMethodQuery query) const
+{
+    switch (query) {
+    case Qt::ImEnabled:
+        return isEnabled() && !isReadOnly();
+    case Qt::ImSurroundingText:
+    case Qt::ImCurrentSelection:
+    case Qt::ImTextBeforeCursor:
+    case Qt::ImTextAfterCursor:
+        return QString();
+    case Qt::ImCursorPosition:
+    case Qt::ImAnchorPosition:
+    case Qt::ImAbsolutePosition:
+        return 0;
+    default:
+        return QLineEdit::inputMethodQuery(query);
+    }
+}
+
 namespace {
 
 // The focus leaves for the box's own context menu or another window, and comes back from there.

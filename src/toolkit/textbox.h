@@ -9,7 +9,7 @@ namespace toolkit {
 // Its text has no length limit. Every character that would be typed into it, by a key or by an
 // input method, passes a key filter first: keyPress receives the character code and may set it
 // to 0 (the character is swallowed) or to another code (that character is typed instead).
-// Pasted and dropped text is not filtered.
+// Pasted and dropped text is not filtered. A read-only box takes no input-method text at all.
 class TextBox : public QLineEdit
 {
     Q_OBJECT
@@ -23,6 +23,8 @@ public:
     int selLength() const;
     void setSelStart(int start);
     void setSelLength(int length);
+
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
 signals:
     void change();

@@ -84,6 +84,8 @@ private slots:
     void keyFilter();
     void inputMethodCommits_data();
     void inputMethodCommits();
+    void inputMethodEditsPassTheFilter_data();
+    void inputMethodEditsPassTheFilter();
     void keysWithModifiers_data();
     void keysWithModifiers();
     void focusThatNeverLeftSelectsNothing_data();
@@ -435,6 +437,78 @@ void ChannelBoxes::inputMethodCommits()
     QCOMPARE(box->text(), text);
     QCOMPARE(seen, answers);
     QCOMPARE(form->Picture1->backColor().red(), decimal ? text.toInt() : text.toInt(nullptr, 16));
+}
+
+// The box holds 255 (FF), all selected; an input method sends one event (composition, commit,
+// text to delete counted from the caret at the end), then ends with a commit, or with nothing as
+// Esc does. The text changes only by what the event names and the filter lets through; a
+// read-only box keeps its text and selection, and draws no composition.
+void ChannelBoxes::inputMethodEditsPassTheFilter_data()
+{
+    QTest::addColumn<bool>("decimal");
+    QTest::addColumn<bool>("readOnly");
+    QTest::addColumn<QString>("preedit");
+    QTest::addColumn<QString>("commit");
+    QTest::addColumn<QPoint>("range");
+    QTest::addColumn<QStringList>("texts"); // during the composition, then at its end
+    QTest::addColumn<QString>("end");
+    QTest::addColumn<bool>("selected");
+    for (const bool readOnly : {false, true}) {
+        for (const bool decimal : {true, false}) {
+            const QString full = decimal ? QStringLiteral("255") : QStringLiteral("FF");
+            const int n = int(full.size());
+            const auto row = [&](const char *name, const char *preedit, const char *commit,
+                                 QPoint range, const QStringList &texts, const char *end,
+                                 bool selected) {
+                QTest::addRow("%s%s %s", readOnly ? "read-only " : "", decimal ? "dec" : "hex",
+                              name)
+                    << decimal << readOnly << QString::fromUtf8(preedit)
+                    << QString::fromUtf8(commit) << range
+                    << (readOnly ? QStringList{full, full} : texts) << QString::fromUtf8(end)
+                    << (selected || readOnly);
+            };
+            const QString cut = full.chopped(1);
+            row("delete-only", "", "", {-1, 1}, {cut, cut}, "", false);
+            row("empty commit", "", "", {-n, 0}, {full, full}, "", true);
+            row("preedit over the selection", "か", "", {0, 0}, {full, full}, "", true);
+            row("reconversion, Enter", "２５５", "", {-n, n}, {full, full}, "２５５", true);
+            row("reconversion, Esc", "２５５", "", {-n, n}, {full, full}, "", true);
+            row("reconversion to digits", "12", "", {-n, n}, {full, "12"}, "12", false);
+            row("range past the text", "２", "", {-n - 2, n + 9}, {full, full}, "２", true);
+            row("range past the text, commit", "", "7", {-n - 2, n + 9}, {"7", "7"}, "", false);
+            row("stale range, digit", "0", "", {-1, 1}, {full, cut + u'0'}, "0", false);
+        }
+    }
+}
+
+void ChannelBoxes::inputMethodEditsPassTheFilter()
+{
+    QFETCH(bool, decimal);
+    QFETCH(bool, readOnly);
+    QFETCH(QString, preedit);
+    QFETCH(QString, commit);
+    QFETCH(QPoint, range);
+    QFETCH(QStringList, texts);
+    QFETCH(QString, end);
+    QFETCH(bool, selected);
+    LoadedForm form;
+    useBase(*form, decimal);
+    toolkit::TextBox *box = form->TextC[0];
+    box->setReadOnly(readOnly);
+    box->selectAll();
+    const QImage drawn = box->grab().toImage();
+    QInputMethodEvent event(preedit, {});
+    event.setCommitString(commit, range.x(), range.y());
+    QCoreApplication::sendEvent(box, &event);
+    QCOMPARE(box->text(), texts[0]);
+    QCOMPARE(box->inputMethodQuery(Qt::ImEnabled).toBool(), !readOnly);
+    QVERIFY(!readOnly || box->grab().toImage() == drawn);
+    QInputMethodEvent last;
+    last.setCommitString(end);
+    QCoreApplication::sendEvent(box, &last);
+    QCOMPARE(box->text(), texts[1]);
+    QCOMPARE(box->selectedText(), selected ? texts[1] : QString());
+    QCOMPARE(form->Picture1->backColor().red(), texts[1].toInt(nullptr, decimal ? 10 : 16));
 }
 
 // Keys that type no character leave a selected 255 (FF) as it is; Ctrl+H is a backspace.

@@ -88,7 +88,22 @@ std::unique_ptr<QProcess> XSession::spawn(const QString &program, const QStringL
     process->setProgram(program);
     process->setArguments(arguments);
     process->setProcessEnvironment(clientEnvironment());
+    if (!m_user.isEmpty()) {
+        process->setProgram(QStringLiteral("runuser"));
+        process->setArguments(
+            QStringList{QStringLiteral("-u"), m_user, QStringLiteral("--"), QStringLiteral("env"),
+                        QStringLiteral("HOME=") + m_userHome,
+                        QStringLiteral("XDG_RUNTIME_DIR=%1/rt").arg(m_userHome),
+                        QStringLiteral("XDG_CACHE_HOME=%1/cache").arg(m_userHome), program} +
+            arguments);
+    }
     return process;
+}
+
+void XSession::runClientsAs(const QString &user, const QString &home)
+{
+    m_user = user;
+    m_userHome = home;
 }
 
 QProcessEnvironment XSession::clientEnvironment() const

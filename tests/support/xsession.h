@@ -80,6 +80,9 @@ public:
     // test process's environment as it is when this is called, with the display's own settings.
     std::unique_ptr<QProcess> spawn(const QString &program, const QStringList &arguments,
                                     int keepFd = -1);
+    // Starts the clients that follow as this user, in that home with its own runtime and cache
+    // folders (rt, cache), for programs that refuse root; an empty name starts them as the test.
+    void runClientsAs(const QString &user, const QString &home);
     // Such a client started, its output and errors written to logPath; nothing when it did not
     // start, with the reason in *error.
     std::unique_ptr<QProcess> startLogged(const QString &program, const QStringList &arguments,
@@ -96,4 +99,6 @@ private:
     std::unique_ptr<QProcess> m_server;
     std::unique_ptr<QProcess> m_windowManager;
     std::unique_ptr<QProcess> m_program;
+    QString m_user;
+    QString m_userHome;
 };
