@@ -2,10 +2,10 @@
 
 #include "background/clscomdlg.h"
 #include "toolkit/loadpicture.h"
+#include "toolkit/messagebox.h"
 #include "toolkit/picturebox.h"
 
 #include <QGroupBox>
-#include <QMessageBox>
 
 void Form1::Command2_Click()
 {
@@ -24,9 +24,9 @@ void Form1::Command2_Click()
     picture::PictureError why = picture::PictureError::None;
     const std::optional<toolkit::Picture> picture = toolkit::LoadPicture(Dlg->FileName, &why);
     if (!picture) {
-        QMessageBox::warning(this, windowTitle(),
-                             QStringLiteral("「%1」を画像として読み込めませんでした。\n%2")
-                                 .arg(Dlg->FileName, picture::pictureErrorText(why)));
+        toolkit::warningBox(this, windowTitle(),
+                            QStringLiteral("「%1」を画像として読み込めませんでした。\n%2")
+                                .arg(Dlg->FileName, picture::pictureErrorText(why)));
         return;
     }
     Picture2->setPicture(*picture);
