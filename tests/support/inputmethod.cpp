@@ -6,12 +6,11 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QFileInfo>
 #include <QLibraryInfo>
 #include <QStandardPaths>
 #include <QThread>
 
-#include <csignal>
+#include <algorithm>
 #include <unistd.h>
 
 namespace {
@@ -37,32 +36,37 @@ constexpr char busConfig[] =
 </busconfig>
 )";
 
-// Fcitx5 with Mozc as the input method that Ctrl+Space switches on.
-constexpr char fcitxProfile[] = R"([Groups/0]
-Name=Default
-Default Layout=us
-DefaultIM=mozc
-
-[Groups/0/Items/0]
-Name=keyboard-us
-Layout=
-
-[Groups/0/Items/1]
-Name=mozc
-Layout=
-
-[GroupOrder]
-0=Default
-)";
-// No pop-up naming the input method at each switch, over the text it would hide.
-constexpr char fcitxConfig[] =
-    "[Behavior]\nShowInputMethodInformation=False\nShowFirstInputMethodInformation=False\n";
-
-bool writeFile(const QString &path, const QByteArray &bytes)
+// What differs between the engines: the IBus engine name and the file its package installs,
+// the Qt input context, and the keys that switch hiragana on and off (Mozc's Hiragana key
+// switches on whatever the state; the others toggle) and convert the selected text anew.
+struct EngineTraits
 {
-    QFile file(path);
-    return QDir().mkpath(QFileInfo(path).path()) && file.open(QIODevice::WriteOnly) &&
-           file.write(bytes) == bytes.size();
+    const char *name;
+    const char *file;
+    const char *package;
+    const char *inputContext;
+    const char *onKey;
+    const char *offKey;
+    const char *reconvertKey;
+};
+
+constexpr EngineTraits engineTraits[] = {
+    {"anthy", "/usr/share/ibus/component/anthy.xml", "ibus-anthy", "ibus", "ctrl+j", "ctrl+j",
+     "shift+Henkan"},
+    {"mozc-jp", "/usr/share/ibus/component/mozc.xml", "ibus-mozc", "ibus", "Hiragana",
+     "Zenkaku_Hankaku", "Henkan"},
+    {"mozc", "/usr/share/fcitx5/addon/mozc.conf", "fcitx5-mozc", "fcitx5", "ctrl+space",
+     "ctrl+space", "Henkan"}};
+
+// The settings of tests/support/fcitx5 into the session's configuration folder.
+bool copyFcitxSettings(const QDir &config)
+{
+    const QDir settings(QStringLiteral(TYPORAMA_FCITX5_SETTINGS));
+    return config.mkpath(QStringLiteral("fcitx5")) &&
+           std::ranges::all_of(settings.entryList(QDir::Files), [&](const QString &name) {
+               return QFile::copy(settings.filePath(name),
+                                  config.filePath(QStringLiteral("fcitx5/") + name));
+           });
 }
 
 } // namespace
@@ -89,6 +93,7 @@ InputMethodSession::~InputMethodSession()
 
 std::optional<QString> InputMethodSession::missingPrerequisite(Engine engine)
 {
+    const EngineTraits &traits = engineTraits[int(engine)];
     const bool fcitx = engine == Engine::FcitxMozc;
     QList<std::pair<const char *, const char *>> programs = {{"dbus-daemon", "dbus"}};
     if (fcitx)
@@ -96,24 +101,20 @@ std::optional<QString> InputMethodSession::missingPrerequisite(Engine engine)
     else
         programs += {{"ibus-daemon", "ibus"}, {"ibus", "ibus"}};
     if (engine != Engine::Anthy && ::geteuid() == 0)
-        programs +=
-            {{"runuser", "util-linux"}, {"useradd", "passwd"}, {"xhost", "x11-xserver-utils"}};
+        programs += {{"runuser", "util-linux"},
+                     {"useradd", "passwd"},
+                     {"pkill", "procps"},
+                     {"xhost", "x11-xserver-utils"}};
     for (const auto &[program, package] : programs) {
         if (QStandardPaths::findExecutable(QString::fromLatin1(program)).isEmpty())
             return QStringLiteral("no %1 on PATH (Debian package %2)").arg(program, package);
     }
-    const std::pair<const char *, const char *> engineFiles[] = {
-        {"/usr/share/ibus/component/anthy.xml", "ibus-anthy"},
-        {"/usr/share/ibus/component/mozc.xml", "ibus-mozc"},
-        {"/usr/share/fcitx5/addon/mozc.conf", "fcitx5-mozc"}};
-    const auto [file, package] = engineFiles[int(engine)];
-    if (!QFile::exists(QString::fromLatin1(file)))
-        return QStringLiteral("no %1 (Debian package %2)").arg(file, package);
-    const QString plugin = QLibraryInfo::path(QLibraryInfo::PluginsPath) +
-                           (fcitx ? QStringLiteral("/platforminputcontexts/"
-                                                   "libfcitx5platforminputcontextplugin.so")
-                                  : QStringLiteral("/platforminputcontexts/"
-                                                   "libibusplatforminputcontextplugin.so"));
+    if (!QFile::exists(QString::fromLatin1(traits.file)))
+        return QStringLiteral("no %1 (Debian package %2)").arg(traits.file, traits.package);
+    const QString plugin =
+        QLibraryInfo::path(QLibraryInfo::PluginsPath) +
+        QStringLiteral("/platforminputcontexts/lib%1platforminputcontextplugin.so")
+            .arg(traits.inputContext);
     if (!QFile::exists(plugin))
         return QStringLiteral("no Qt input context at ") + plugin;
     return std::nullopt;
@@ -134,9 +135,7 @@ bool InputMethodSession::start()
         return false;
     }
     const bool fcitx = m_engine == Engine::FcitxMozc;
-    if (fcitx &&
-        (!writeFile(m_dir.filePath(QStringLiteral("config/fcitx5/profile")), fcitxProfile) ||
-         !writeFile(m_dir.filePath(QStringLiteral("config/fcitx5/config")), fcitxConfig))) {
+    if (fcitx && !copyFcitxSettings(QDir(m_dir.filePath(QStringLiteral("config"))))) {
         m_error = QStringLiteral("cannot write the Fcitx5 settings");
         return false;
     }
@@ -181,7 +180,7 @@ bool InputMethodSession::makeUser()
     return true;
 }
 
-// Ends what the user's session left running (the Mozc server), by process id, and the user.
+// Ends what the user's session left running (the Mozc server), and the user.
 void InputMethodSession::removeUser()
 {
     if (m_user.isEmpty())
@@ -190,14 +189,8 @@ void InputMethodSession::removeUser()
     QElapsedTimer timer;
     timer.start();
     do {
-        QProcess ps;
-        ps.start(QStringLiteral("ps"),
-                 {QStringLiteral("-u"), m_user, QStringLiteral("-o"), QStringLiteral("pid=")});
-        ps.waitForFinished(5000);
-        for (const QByteArray &pid : ps.readAllStandardOutput().split('\n')) {
-            if (const int id = pid.trimmed().toInt(); id > 0)
-                ::kill(id, SIGKILL);
-        }
+        QProcess::execute(QStringLiteral("pkill"),
+                          {QStringLiteral("-KILL"), QStringLiteral("-u"), m_user});
         QThread::msleep(pollIntervalMs);
     } while (QProcess::execute(QStringLiteral("userdel"), {m_user}) != 0 &&
              timer.elapsed() < 10000);
@@ -241,26 +234,24 @@ bool InputMethodSession::switchOn(bool on)
     return useEngine(on ? engineName() : QByteArray("xkb:us::eng"), 20000);
 }
 
-// Mozc's Hiragana key switches it on whatever its state; the others toggle.
 QString InputMethodSession::onKey() const
 {
-    return m_engine == Engine::IbusMozc ? QStringLiteral("Hiragana") : offKey();
+    return QString::fromLatin1(engineTraits[int(m_engine)].onKey);
 }
 
 QString InputMethodSession::offKey() const
 {
-    const char *keys[] = {"ctrl+j", "Zenkaku_Hankaku", "ctrl+space"};
-    return QString::fromLatin1(keys[int(m_engine)]);
+    return QString::fromLatin1(engineTraits[int(m_engine)].offKey);
 }
 
 QString InputMethodSession::reconvertKey() const
 {
-    return m_engine == Engine::Anthy ? QStringLiteral("shift+Henkan") : QStringLiteral("Henkan");
+    return QString::fromLatin1(engineTraits[int(m_engine)].reconvertKey);
 }
 
 QByteArray InputMethodSession::engineName() const
 {
-    return m_engine == Engine::Anthy ? QByteArray("anthy") : QByteArray("mozc-jp");
+    return engineTraits[int(m_engine)].name;
 }
 
 bool InputMethodSession::useEngine(const QByteArray &name, int timeoutMs)
