@@ -230,12 +230,12 @@ std::optional<QImage> runDecoder(QProcess &decoder, const QByteArray &data, qint
         messages.take(decoder.readAllStandardError());
         if (!receiver.feed(decoder.readAllStandardOutput())) {
             stop(decoder);
-            return refuse(why, PictureError::DecoderCrashed);
+            return refuse(why, PictureError::MalformedReply);
         }
     }
     messages.take(decoder.readAllStandardError());
     if (!receiver.feed(decoder.readAllStandardOutput()))
-        return refuse(why, PictureError::DecoderCrashed);
+        return refuse(why, PictureError::MalformedReply);
     if (decoder.exitStatus() != QProcess::NormalExit) {
         // The processor-time limit ends the process with SIGXCPU, the memory limit mostly
         // with an abort from a failed allocation.
@@ -248,7 +248,7 @@ std::optional<QImage> runDecoder(QProcess &decoder, const QByteArray &data, qint
         return refuse(why, fromDecoderExitCode(decoder.exitCode()));
     std::optional<QImage> image = receiver.picture();
     if (!image)
-        return refuse(why, PictureError::DecoderCrashed);
+        return refuse(why, PictureError::MalformedReply);
     return image;
 }
 

@@ -15,6 +15,8 @@ enum class PictureError {
     UnknownFormat,
     DecoderMissing,
     DecoderCrashed,
+    // What the decoder sent back is no picture the window takes.
+    MalformedReply,
     TimedOut,
     OverMemory,
     SandboxNotApplied,

@@ -2,6 +2,7 @@
 
 #include "picture/bytereader.h"
 #include "picture/metafile/metafile.h"
+#include "picture/picturewire.h"
 #include "picture/runlengthbmp.h"
 #include "picture/sniffer.h"
 
@@ -267,6 +268,25 @@ std::optional<QImage> decodeIcon(const QByteArray &data, qint64 maxPixels, Pictu
     return image;
 }
 
+// A picture as the window takes it from the decoder. Qt's readers keep a palette as short as
+// the file's, whose pixels may still point past it: the entries left out are black, as common
+// decoders show them. Pixels of 16 bits a channel (a PNG inside an icon) come in 8.
+QImage drawable(QImage image)
+{
+    if (!isWireFormat(image.format()))
+        return image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32
+                                                             : QImage::Format_RGB32);
+    const QImage::Format format = image.format();
+    const bool mono = format == QImage::Format_Mono || format == QImage::Format_MonoLSB;
+    const int colours = mono ? 2 : 256;
+    if ((mono || format == QImage::Format_Indexed8) && image.colorCount() < colours) {
+        QList<QRgb> table = image.colorTable();
+        table.resize(colours, qRgb(0, 0, 0));
+        image.setColorTable(table);
+    }
+    return image;
+}
+
 // Runs the check of a format, then its decoder.
 template <typename Decode>
 std::optional<QImage> checked(PictureError check, PictureError *why, Decode decode)
@@ -276,14 +296,10 @@ std::optional<QImage> checked(PictureError check, PictureError *why, Decode deco
     return decode();
 }
 
-} // namespace
-
-std::optional<QImage> decodePicture(const QByteArray &data, qint64 maxPixels, PictureError *why)
+// The content, never the file's name, decides how it is read.
+std::optional<QImage> decodeByContent(const QByteArray &data, qint64 maxPixels, PictureError *why)
 {
-    if (why)
-        *why = PictureError::None;
     const ByteReader in(data);
-    // The content, never the file's name, decides how it is read.
     switch (const PictureFormat format = pictureFormatOf(data)) {
     case PictureFormat::Bmp:
         // Qt's reader leaves the pixels that run-length data skips uninitialised.
@@ -309,6 +325,18 @@ std::optional<QImage> decodePicture(const QByteArray &data, qint64 maxPixels, Pi
         break;
     }
     return refuse(why, PictureError::UnknownFormat);
+}
+
+} // namespace
+
+std::optional<QImage> decodePicture(const QByteArray &data, qint64 maxPixels, PictureError *why)
+{
+    if (why)
+        *why = PictureError::None;
+    std::optional<QImage> image = decodeByContent(data, maxPixels, why);
+    if (image)
+        *image = drawable(std::move(*image));
+    return image;
 }
 
 } // namespace picture

@@ -280,12 +280,13 @@ private slots:
                 write(QStringLiteral("version.wmf"), withLe16(fixtures::plainWmf(), 4, 0x0200)),
                 PictureError::UnknownFormat);
 
-        // Decoders that crash, hang or take memory without end, given a good picture.
+        // Decoders that crash, hang, take memory or answer without end, given a good picture.
         const QString good = write(QStringLiteral("good.bmp"), encoded(image, "bmp"));
         const QList<std::pair<const char *, PictureError>> standIns{
             {"abort_helper", PictureError::DecoderCrashed},
             {"spin_helper", PictureError::TimedOut},
             {"alloc_helper", PictureError::OverMemory},
+            {"flood_helper", PictureError::MalformedReply},
         };
         for (const auto &[standInName, reason] : standIns) {
             QTest::addRow("decoder %s", standInName)
