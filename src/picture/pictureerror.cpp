@@ -26,6 +26,8 @@ QString pictureErrorText(PictureError error)
         return QStringLiteral("ファイルが途中で切れているか、壊れています。");
     case PictureError::UnknownFormat:
         return QStringLiteral("対応していない形式のファイルです。");
+    case PictureError::Unsupported:
+        return QStringLiteral("この種類の画像には対応していません。");
     case PictureError::DecoderMissing:
         return QStringLiteral("画像を読むプログラムを起動できませんでした。");
     case PictureError::DecoderCrashed:
@@ -57,6 +59,8 @@ const char *pictureErrorName(PictureError error)
         return "cut short or damaged";
     case PictureError::UnknownFormat:
         return "unknown format";
+    case PictureError::Unsupported:
+        return "kind of picture not supported";
     case PictureError::DecoderMissing:
         return "decoder cannot be started";
     case PictureError::DecoderCrashed:

@@ -16,6 +16,10 @@
 namespace picture {
 namespace {
 
+// The compression values of a BMP whose pixels are a JPEG or a PNG file.
+constexpr quint32 biJpeg = 4;
+constexpr quint32 biPng = 5;
+
 // Qt's decoders hand back what they could read of a file cut short, with the rest filled in;
 // these checks make sure the pixel data of the picture is there in full before decoding, and
 // that the picture keeps within the pixel bound. Each gives the reason to refuse, or None.
@@ -41,6 +45,12 @@ PictureError bmpCheck(const ByteReader &in, qint64 maxPixels)
     const qint64 width = qint32(in.u32(18));
     const qint64 height = std::abs(qint64(qint32(in.u32(22))));
     const qint64 bitCount = in.u16(28);
+    // Pixels held as a whole JPEG or PNG file (run-length coded 24-bit ones under an OS/2
+    // header), 2 bits a pixel (Windows CE) and 16 bits a channel are variants that Qt's reader
+    // does not decode, however intact the file.
+    const quint32 compression = in.u32(30);
+    if (compression == biJpeg || compression == biPng || bitCount == 2 || bitCount == 64)
+        return PictureError::Unsupported;
     if (width <= 0)
         return PictureError::Truncated;
     if (width * height > maxPixels)
@@ -175,6 +185,12 @@ PictureError jpegCheck(const ByteReader &in, qint64 maxPixels)
             marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
         if (frame && pos + 7 > size)
             return PictureError::Truncated;
+        // libjpeg as Qt has it reads 8-bit samples, and neither lossless nor hierarchical
+        // (differential) frames.
+        const bool unread = marker == 0xC3 || (marker >= 0xC5 && marker <= 0xC7) ||
+                            marker == 0xCB || marker >= 0xCD;
+        if (frame && (in.u8(pos + 2) != 8 || unread))
+            return PictureError::Unsupported;
         if (frame && qint64(in.u16be(pos + 3)) * in.u16be(pos + 5) > maxPixels)
             return PictureError::TooLarge;
         pos += length;

@@ -213,6 +213,9 @@ private slots:
                 write(QStringLiteral("gone.bmp"), encoded(sample(Qt::red), "bmp")),
                 PictureError::Unreadable, Choice::Vanishing);
         failing("0-byte file", write(QStringLiteral("empty.bmp"), {}), PictureError::UnknownFormat);
+        failing("12-bit jpeg",
+                testDataPath(QStringLiteral("jpeg/flat-12-bit-block.unsupported.jpg")),
+                PictureError::Unsupported);
 
         const QImage image = sample(Qt::red);
         const QList<std::pair<const char *, QByteArray>> wholes{
