@@ -10,6 +10,7 @@
 #include <QProcess>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 
@@ -47,8 +48,9 @@ constexpr int sliceMs = 20;
 // What is kept of the decoder's messages; the rest is read and dropped.
 constexpr qsizetype messageBytes = 16 * 1024;
 // How the decoder's process tells the window, on its standard error, that a step of its
-// confinement failed.
+// confinement failed, or that it runs without a network namespace of its own.
 constexpr char sandboxMark[] = "sandbox step failed: ";
+constexpr char fallbackMark[] = "sandbox fallback: ";
 
 QString &chosenPath()
 {
@@ -58,12 +60,12 @@ QString &chosenPath()
 
 // Between fork and exec only system calls are safe: a failed step is told on standard error,
 // which the window reads, as a fixed line.
-void report(const char *step)
+void report(const char *step, const char *mark = sandboxMark)
 {
     const auto put = [](const char *text) {
         [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, text, std::strlen(text));
     };
-    put(sandboxMark);
+    put(mark);
     put(step);
     put("\n");
 }
@@ -108,9 +110,10 @@ void limitDecoder()
     if (!confined)
         ::_exit(decoderExitCode(PictureError::SandboxNotApplied));
     // An empty network namespace of its own, where the system allows one to an unprivileged
-    // process through a user namespace; elsewhere the decoder simply makes no connections.
+    // process through a user namespace; elsewhere (containers, restricted namespaces) the
+    // decoder simply makes no connections, which is no failure.
     if (::unshare(CLONE_NEWNET) != 0 && ::unshare(CLONE_NEWUSER | CLONE_NEWNET) != 0)
-        report("unshare(CLONE_NEWNET)");
+        report("unshare(CLONE_NEWNET) refused, running without a network namespace", fallbackMark);
 }
 
 // The decoder's messages, kept up to a bound.
@@ -127,17 +130,24 @@ public:
             [](char c) { return (quint8(c) < 0x20 && c != '\n') || quint8(c) == 0x7F; }, '?');
         m_text.append(kept);
     }
-    // Failed confinement steps are warnings whatever the outcome; the rest is shown with a
-    // refusal, and otherwise only when the category's debug messages are asked for.
+    // Failed confinement steps are warnings whatever the outcome; the fallback from a network
+    // namespace is the system's and the same for every load, so it is told once a run, at
+    // debug level. The rest is shown with a refusal, and otherwise only when the category's
+    // debug messages are asked for.
     void log(bool refused) const
     {
+        static std::atomic<bool> fallbackTold = false;
         for (const QByteArray &line : m_text.split('\n')) {
-            if (line.startsWith(sandboxMark))
+            if (line.startsWith(sandboxMark)) {
                 qCWarning(lcPicture, "Decoder %s", line.constData());
-            else if (!line.isEmpty() && refused)
+            } else if (line.startsWith(fallbackMark)) {
+                if (!fallbackTold.exchange(true))
+                    qCDebug(lcPicture, "Decoder %s", line.constData());
+            } else if (!line.isEmpty() && refused) {
                 qCWarning(lcPicture, "Decoder: %s", line.constData());
-            else if (!line.isEmpty())
+            } else if (!line.isEmpty()) {
                 qCDebug(lcPicture, "Decoder: %s", line.constData());
+            }
         }
     }
 
@@ -220,12 +230,12 @@ std::optional<QImage> runDecoder(QProcess &decoder, const QByteArray &data, qint
         messages.take(decoder.readAllStandardError());
         if (!receiver.feed(decoder.readAllStandardOutput())) {
             stop(decoder);
-            return refuse(why, PictureError::DecoderCrashed);
+            return refuse(why, PictureError::MalformedReply);
         }
     }
     messages.take(decoder.readAllStandardError());
     if (!receiver.feed(decoder.readAllStandardOutput()))
-        return refuse(why, PictureError::DecoderCrashed);
+        return refuse(why, PictureError::MalformedReply);
     if (decoder.exitStatus() != QProcess::NormalExit) {
         // The processor-time limit ends the process with SIGXCPU, the memory limit mostly
         // with an abort from a failed allocation.
@@ -238,7 +248,7 @@ std::optional<QImage> runDecoder(QProcess &decoder, const QByteArray &data, qint
         return refuse(why, fromDecoderExitCode(decoder.exitCode()));
     std::optional<QImage> image = receiver.picture();
     if (!image)
-        return refuse(why, PictureError::DecoderCrashed);
+        return refuse(why, PictureError::MalformedReply);
     return image;
 }
 

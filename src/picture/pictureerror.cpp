@@ -7,6 +7,7 @@ namespace {
 
 // Far from the statuses a crashing runtime or a sanitizer uses (1, 2, 127, 128 and above).
 constexpr int firstExitCode = 40;
+constexpr PictureError lastError = PictureError::SandboxNotApplied;
 
 } // namespace
 
@@ -25,10 +26,14 @@ QString pictureErrorText(PictureError error)
         return QStringLiteral("ファイルが途中で切れているか、壊れています。");
     case PictureError::UnknownFormat:
         return QStringLiteral("対応していない形式のファイルです。");
+    case PictureError::Unsupported:
+        return QStringLiteral("この種類の画像には対応していません。");
     case PictureError::DecoderMissing:
         return QStringLiteral("画像を読むプログラムを起動できませんでした。");
     case PictureError::DecoderCrashed:
         return QStringLiteral("画像を読む途中で異常が起きました。");
+    case PictureError::MalformedReply:
+        return QStringLiteral("画像を読むプログラムから正しい画像が返りませんでした。");
     case PictureError::TimedOut:
         return QStringLiteral("画像を読むのに時間がかかりすぎました。");
     case PictureError::OverMemory:
@@ -54,10 +59,14 @@ const char *pictureErrorName(PictureError error)
         return "cut short or damaged";
     case PictureError::UnknownFormat:
         return "unknown format";
+    case PictureError::Unsupported:
+        return "kind of picture not supported";
     case PictureError::DecoderMissing:
         return "decoder cannot be started";
     case PictureError::DecoderCrashed:
         return "decoder crashed";
+    case PictureError::MalformedReply:
+        return "decoder's reply is no well-formed picture";
     case PictureError::TimedOut:
         return "decoder timed out";
     case PictureError::OverMemory:
@@ -78,7 +87,7 @@ PictureError fromDecoderExitCode(int code)
     if (code == 0)
         return PictureError::None;
     const int value = code - firstExitCode;
-    if (value <= int(PictureError::None) || value > int(PictureError::SandboxNotApplied))
+    if (value <= int(PictureError::None) || value > int(lastError))
         return PictureError::DecoderCrashed;
     return static_cast<PictureError>(value);
 }

@@ -13,8 +13,12 @@ enum class PictureError {
     TooLarge,
     Truncated,
     UnknownFormat,
+    // An intact file of a known format, in a variant the decoders do not read.
+    Unsupported,
     DecoderMissing,
     DecoderCrashed,
+    // What the decoder sent back is no picture the window takes.
+    MalformedReply,
     TimedOut,
     OverMemory,
     SandboxNotApplied,

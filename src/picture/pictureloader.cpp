@@ -2,6 +2,7 @@
 
 #include "picture/bytereader.h"
 #include "picture/metafile/metafile.h"
+#include "picture/picturewire.h"
 #include "picture/runlengthbmp.h"
 #include "picture/sniffer.h"
 
@@ -14,6 +15,10 @@
 
 namespace picture {
 namespace {
+
+// The compression values of a BMP whose pixels are a JPEG or a PNG file.
+constexpr quint32 biJpeg = 4;
+constexpr quint32 biPng = 5;
 
 // Qt's decoders hand back what they could read of a file cut short, with the rest filled in;
 // these checks make sure the pixel data of the picture is there in full before decoding, and
@@ -40,6 +45,12 @@ PictureError bmpCheck(const ByteReader &in, qint64 maxPixels)
     const qint64 width = qint32(in.u32(18));
     const qint64 height = std::abs(qint64(qint32(in.u32(22))));
     const qint64 bitCount = in.u16(28);
+    // Pixels held as a whole JPEG or PNG file (run-length coded 24-bit ones under an OS/2
+    // header), 2 bits a pixel (Windows CE) and 16 bits a channel are variants that Qt's reader
+    // does not decode, however intact the file.
+    const quint32 compression = in.u32(30);
+    if (compression == biJpeg || compression == biPng || bitCount == 2 || bitCount == 64)
+        return PictureError::Unsupported;
     if (width <= 0)
         return PictureError::Truncated;
     if (width * height > maxPixels)
@@ -174,6 +185,12 @@ PictureError jpegCheck(const ByteReader &in, qint64 maxPixels)
             marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
         if (frame && pos + 7 > size)
             return PictureError::Truncated;
+        // libjpeg as Qt has it reads 8-bit samples, and neither lossless nor hierarchical
+        // (differential) frames.
+        const bool unread = marker == 0xC3 || (marker >= 0xC5 && marker <= 0xC7) ||
+                            marker == 0xCB || marker >= 0xCD;
+        if (frame && (in.u8(pos + 2) != 8 || unread))
+            return PictureError::Unsupported;
         if (frame && qint64(in.u16be(pos + 3)) * in.u16be(pos + 5) > maxPixels)
             return PictureError::TooLarge;
         pos += length;
@@ -267,6 +284,25 @@ std::optional<QImage> decodeIcon(const QByteArray &data, qint64 maxPixels, Pictu
     return image;
 }
 
+// A picture as the window takes it from the decoder. Qt's readers keep a palette as short as
+// the file's, whose pixels may still point past it: the entries left out are black, as common
+// decoders show them. Pixels of 16 bits a channel (a PNG inside an icon) come in 8.
+QImage drawable(QImage image)
+{
+    if (!isWireFormat(image.format()))
+        return image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32
+                                                             : QImage::Format_RGB32);
+    const QImage::Format format = image.format();
+    const bool mono = format == QImage::Format_Mono || format == QImage::Format_MonoLSB;
+    const int colours = mono ? 2 : 256;
+    if ((mono || format == QImage::Format_Indexed8) && image.colorCount() < colours) {
+        QList<QRgb> table = image.colorTable();
+        table.resize(colours, qRgb(0, 0, 0));
+        image.setColorTable(table);
+    }
+    return image;
+}
+
 // Runs the check of a format, then its decoder.
 template <typename Decode>
 std::optional<QImage> checked(PictureError check, PictureError *why, Decode decode)
@@ -276,14 +312,10 @@ std::optional<QImage> checked(PictureError check, PictureError *why, Decode deco
     return decode();
 }
 
-} // namespace
-
-std::optional<QImage> decodePicture(const QByteArray &data, qint64 maxPixels, PictureError *why)
+// The content, never the file's name, decides how it is read.
+std::optional<QImage> decodeByContent(const QByteArray &data, qint64 maxPixels, PictureError *why)
 {
-    if (why)
-        *why = PictureError::None;
     const ByteReader in(data);
-    // The content, never the file's name, decides how it is read.
     switch (const PictureFormat format = pictureFormatOf(data)) {
     case PictureFormat::Bmp:
         // Qt's reader leaves the pixels that run-length data skips uninitialised.
@@ -309,6 +341,18 @@ std::optional<QImage> decodePicture(const QByteArray &data, qint64 maxPixels, Pi
         break;
     }
     return refuse(why, PictureError::UnknownFormat);
+}
+
+} // namespace
+
+std::optional<QImage> decodePicture(const QByteArray &data, qint64 maxPixels, PictureError *why)
+{
+    if (why)
+        *why = PictureError::None;
+    std::optional<QImage> image = decodeByContent(data, maxPixels, why);
+    if (image)
+        *image = drawable(std::move(*image));
+    return image;
 }
 
 } // namespace picture

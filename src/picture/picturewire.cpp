@@ -32,6 +32,11 @@ bool isPalette(QImage::Format format)
 
 } // namespace
 
+bool isWireFormat(QImage::Format format)
+{
+    return isDrawn(quint32(format));
+}
+
 QByteArray pictureHeader(const QImage &image)
 {
     const QList<QRgb> colours = image.colorTable();

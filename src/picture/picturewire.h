@@ -13,6 +13,10 @@ namespace picture {
 // number in the machine's order, both ends running on the same machine), the colour table,
 // then the lines of pixels exactly as QImage holds them.
 
+// Whether the window takes pictures of a pixel format from the decoder; any other is converted
+// before it is sent.
+bool isWireFormat(QImage::Format format);
+
 // The header and colour table that go before an image's pixel lines.
 QByteArray pictureHeader(const QImage &image);
 

@@ -213,6 +213,9 @@ private slots:
                 write(QStringLiteral("gone.bmp"), encoded(sample(Qt::red), "bmp")),
                 PictureError::Unreadable, Choice::Vanishing);
         failing("0-byte file", write(QStringLiteral("empty.bmp"), {}), PictureError::UnknownFormat);
+        failing("12-bit jpeg",
+                testDataPath(QStringLiteral("jpeg/flat-12-bit-block.unsupported.jpg")),
+                PictureError::Unsupported);
 
         const QImage image = sample(Qt::red);
         const QList<std::pair<const char *, QByteArray>> wholes{
@@ -280,12 +283,13 @@ private slots:
                 write(QStringLiteral("version.wmf"), withLe16(fixtures::plainWmf(), 4, 0x0200)),
                 PictureError::UnknownFormat);
 
-        // Decoders that crash, hang or take memory without end, given a good picture.
+        // Decoders that crash, hang, take memory or answer without end, given a good picture.
         const QString good = write(QStringLiteral("good.bmp"), encoded(image, "bmp"));
         const QList<std::pair<const char *, PictureError>> standIns{
             {"abort_helper", PictureError::DecoderCrashed},
             {"spin_helper", PictureError::TimedOut},
             {"alloc_helper", PictureError::OverMemory},
+            {"flood_helper", PictureError::MalformedReply},
         };
         for (const auto &[standInName, reason] : standIns) {
             QTest::addRow("decoder %s", standInName)

@@ -51,7 +51,21 @@ QStringList testPictures(const QStringList &formats)
 
 bool meantToBeRefused(const QString &relative)
 {
-    return relative.contains(QStringLiteral(".refused."));
+    static const QStringList marks{QStringLiteral("refused"), QStringLiteral("damaged"),
+                                   QStringLiteral("too-large"), QStringLiteral("unsupported")};
+    return marks.contains(relative.section(u'.', -2, -2));
+}
+
+picture::PictureError refusalReason(const QString &relative)
+{
+    const QString mark = relative.section(u'.', -2, -2);
+    if (mark == QStringLiteral("damaged"))
+        return picture::PictureError::Truncated;
+    if (mark == QStringLiteral("too-large"))
+        return picture::PictureError::TooLarge;
+    if (mark == QStringLiteral("unsupported"))
+        return picture::PictureError::Unsupported;
+    return picture::PictureError::None;
 }
 
 QImage expectedPicture(const QString &relative)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "picture/pictureerror.h"
+
 #include <QByteArray>
 #include <QColor>
 #include <QImage>
@@ -7,7 +9,8 @@
 #include <QStringList>
 
 // The picture files committed under tests/data/<format>/, each beside a PNG of the picture it
-// shows; a file named *.refused.* is one the loader must refuse.
+// shows; a file named *.refused.* is one the loader must refuse, and one named *.damaged.*,
+// *.too-large.* or *.unsupported.* must be refused for that reason.
 
 QString testDataPath(const QString &relative);
 QByteArray testData(const QString &relative);
@@ -17,6 +20,8 @@ QByteArray testData(const QString &relative);
 QStringList testPictures(const QStringList &formats = {});
 
 bool meantToBeRefused(const QString &relative);
+// The reason a file's name gives for refusing it; None where it gives none.
+picture::PictureError refusalReason(const QString &relative);
 
 // The PNG beside a picture file: what it must show.
 QImage expectedPicture(const QString &relative);

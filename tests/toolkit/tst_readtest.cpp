@@ -1,5 +1,5 @@
 // Every committed picture file is read as the loader reads a file the user picks, and shows
-// exactly the picture beside it, or is refused where its name says so.
+// exactly the picture beside it, or is refused where its name says so, for the reason it says.
 #include "picture/pictureloader.h"
 #include "support/test_data.h"
 #include "support/testmain.h"
@@ -41,7 +41,11 @@ private slots:
         if (meantToBeRefused(file)) {
             QTest::ignoreMessage(QtWarningMsg,
                                  QRegularExpression(QStringLiteral("^Refused .* as a picture: ")));
-            QVERIFY(!toolkit::LoadPicture(path));
+            picture::PictureError why = picture::PictureError::None;
+            QVERIFY(!toolkit::LoadPicture(path, &why));
+            if (refusalReason(file) != picture::PictureError::None)
+                QCOMPARE(picture::pictureErrorName(why),
+                         picture::pictureErrorName(refusalReason(file)));
             return;
         }
         // A load that succeeds prints nothing, whatever the decoder had to say.

@@ -32,18 +32,22 @@ QRectF rectBRTL(const ByteReader &r, qint64 at)
 }
 
 // Each record through a reader of its own, after its size was checked against the file.
-template <typename Visit> void forEachRecord(const ByteReader &in, qint64 start, Visit visit)
+// Whether the walk came to the end-of-file record, which a whole and sound file ends with.
+template <typename Visit> bool forEachRecord(const ByteReader &in, qint64 start, Visit visit)
 {
     qint64 offset = start;
     for (qint64 count = 0; count < maxRecords && offset + 6 <= in.size(); ++count) {
         const qint64 length = qint64(in.u32(offset)) * 2;
         const WmfRecord function = WmfRecord(in.u16(offset + 4));
-        if (length < 6 || length > in.size() - offset || function == WmfRecord::Eof)
-            return;
+        if (length < 6 || length > in.size() - offset)
+            return false;
+        if (function == WmfRecord::Eof)
+            return true;
         if (!visit(function, in.sub(offset, length)))
-            return;
+            return false;
         offset += length;
     }
+    return false;
 }
 
 class WmfPlayer
@@ -457,7 +461,7 @@ std::optional<Layout> plainLayout(const ByteReader &in, qint64 start, qint64 max
     int mapMode = gdi::mmText;
     std::optional<QPointF> org;
     std::optional<QSizeF> windowExt, viewportExt;
-    forEachRecord(in, start, [&](WmfRecord function, const ByteReader &r) {
+    const bool whole = forEachRecord(in, start, [&](WmfRecord function, const ByteReader &r) {
         const QPointF value = pointYX(r, 6);
         if (function == WmfRecord::SetMapMode)
             mapMode = r.u16(6);
@@ -469,8 +473,13 @@ std::optional<Layout> plainLayout(const ByteReader &in, qint64 start, qint64 max
             viewportExt = QSizeF(value.x(), value.y());
         return !(windowExt && viewportExt && org);
     });
-    if (!windowExt)
+    // Without a placeable header, only the window's extent says how large the picture is; a
+    // whole file that never sets it cannot be drawn at any size, which is no damage.
+    if (!windowExt) {
+        if (whole && why)
+            *why = PictureError::Unsupported;
         return std::nullopt;
+    }
     const bool scalable = mapMode == gdi::mmIsotropic || mapMode == gdi::mmAnisotropic;
     std::optional<QSize> size;
     if (scalable && viewportExt) {
