@@ -58,19 +58,22 @@ QList<QString> tokenize(const QString &line)
             ++i;
             continue;
         }
-        // A comment runs from a lone '#' to the end of the line; colours have no space after it.
-        if (line[i] == u'#' && (i + 1 == line.size() || line[i + 1].isSpace()))
-            break;
         qsizetype end = i;
+        // Spaces inside quotes and parentheses belong to the field.
         bool quoted = false;
-        while (end < line.size() && (quoted || !line[end].isSpace())) {
+        int depth = 0;
+        while (end < line.size() && (quoted || depth > 0 || !line[end].isSpace())) {
             if (line[end] == u'\\' && quoted)
                 ++end;
             else if (line[end] == u'"')
                 quoted = !quoted;
+            else if (!quoted)
+                depth += line[end] == u'(' ? 1 : line[end] == u')' ? -1 : 0;
             ++end;
         }
         QString token = line.mid(i, end - i);
+        if (!token.contains(u'"'))
+            token.remove(QRegularExpression(QStringLiteral("\\s")));
         int closing = 0;
         while (token.size() > 1 && token.endsWith(u']') && !token.startsWith(u'"') &&
                !token.startsWith(QStringLiteral("u\""))) {
@@ -131,6 +134,8 @@ struct Dib
 {
     QByteArray info;
     QByteArray bits;
+    // As its own colours show it, for expectations; transparent for DIB_PAL_COLORS indexes.
+    QImage image;
 };
 
 // dib NAME BPP [topdown] [PALETTE...] | ROW | ROW ...
@@ -143,22 +148,27 @@ Dib makeDib(const QList<QString> &t)
     const bool topDown = t.value(i) == QStringLiteral("topdown");
     i += topDown;
     QByteArray palette;
+    QList<QRgb> colours;
     int paletteSize = 0;
     for (; i < t.size() && t[i] != QStringLiteral("|"); ++i, ++paletteSize) {
         if (t[i].startsWith(u'#')) {
             const QRgb c = parseColour(t[i]);
             palette += char(qBlue(c)), palette += char(qGreen(c)), palette += char(qRed(c));
             palette += '\0';
+            colours << c;
         } else {
+            colours << 0;
             // DIB_PAL_COLORS: 16-bit indexes into the logical palette.
             const quint16 index = static_cast<quint16>(parseInt(t[i]));
             palette += char(index & 0xff), palette += char(index >> 8);
         }
     }
     QList<QByteArray> rows;
+    QList<QList<QRgb>> shown;
     int width = -1;
     while (i < t.size() && t[i] == QStringLiteral("|")) {
         QByteArray row;
+        QList<QRgb> &seen = shown.emplace_back();
         int pixels = 0, bitsUsed = 0;
         for (++i; i < t.size() && t[i] != QStringLiteral("|"); ++i) {
             if (bpp >= 24) {
@@ -166,6 +176,7 @@ Dib makeDib(const QList<QString> &t)
                 row += char(qBlue(c)), row += char(qGreen(c)), row += char(qRed(c));
                 if (bpp == 32)
                     row += char(qAlpha(c));
+                seen << (bpp == 32 ? c : (c | 0xff000000u));
                 ++pixels;
                 continue;
             }
@@ -179,6 +190,7 @@ Dib makeDib(const QList<QString> &t)
                     row += '\0';
                 row[row.size() - 1] = char(row.back() | (index << (8 - bpp - bitsUsed % 8)));
                 bitsUsed += bpp;
+                seen << colours.value(index);
             }
         }
         if (width >= 0 && pixels != width)
@@ -191,6 +203,10 @@ Dib makeDib(const QList<QString> &t)
     if (rows.isEmpty() || width <= 0)
         fail(QStringLiteral("a DIB needs pixel rows"));
     Dib dib;
+    dib.image = QImage(width, rows.size(), QImage::Format_ARGB32);
+    for (int y = 0; y < dib.image.height(); ++y)
+        for (int x = 0; x < width; ++x)
+            dib.image.setPixel(x, y, shown[y][x]);
     for (qsizetype r = 0; r < rows.size(); ++r)
         dib.bits += rows[topDown ? r : rows.size() - 1 - r];
     const auto put = [&dib](quint32 value, int bytes) {
@@ -374,8 +390,18 @@ Fixture make(const QString &text)
     static const QHash<QString, quint32> emfRecords = recordNumbers(QStringLiteral("EmfRecord"));
     static const QHash<QString, quint32> wmfRecords = recordNumbers(QStringLiteral("WmfRecord"));
     QList<QList<QString>> lines;
-    for (const QString &line : text.split(u'\n')) {
-        const QList<QString> tokens = tokenize(line);
+    // A comment runs from a lone '#' to the end of the line (colours have no space after it);
+    // a line ending in a backslash goes on, without it, at the next line's first field.
+    static const QRegularExpression comment(QStringLiteral("(^|\\s)#(\\s.*)?$"));
+    QString joined;
+    for (QString line : text.split(u'\n')) {
+        line.remove(comment);
+        if (line.trimmed().endsWith(u'\\')) {
+            joined += line.trimmed().chopped(1);
+            continue;
+        }
+        const QList<QString> tokens = tokenize(joined + line.trimmed());
+        joined.clear();
         if (!tokens.isEmpty())
             lines << tokens;
     }
@@ -414,6 +440,16 @@ Fixture make(const QString &text)
             painter.setRenderHint(QPainter::Antialiasing, false);
             if (shape == QStringLiteral("rect")) {
                 painter.fillRect(n(2), n(3), n(4), n(5), QColor::fromRgba(parseColour(t.value(6))));
+            } else if (shape == QStringLiteral("image") || shape == QStringLiteral("pattern")) {
+                // A bitmap stretched over the rectangle, or laid as tiles from the origin.
+                const QImage &image = dibs.value(t.value(6)).image;
+                if (image.isNull())
+                    fail(QStringLiteral("no DIB named ") + t.value(6));
+                const QRect area(n(2), n(3), n(4), n(5));
+                if (shape == QStringLiteral("image"))
+                    painter.drawImage(area, image);
+                else
+                    painter.fillRect(area, QBrush(image));
             } else if (shape == QStringLiteral("pixel")) {
                 fixture.picture.setPixel(n(2), n(3), parseColour(t.value(4)));
             } else if (shape == QStringLiteral("ellipse") || shape == QStringLiteral("polygon")) {
