@@ -74,9 +74,10 @@ QList<QString> tokenize(const QString &line)
         QString token = line.mid(i, end - i);
         if (!token.contains(u'"'))
             token.remove(QRegularExpression(QStringLiteral("\\s")));
+        // Brackets that close spans may follow a field directly, a quoted one too.
         int closing = 0;
-        while (token.size() > 1 && token.endsWith(u']') && !token.startsWith(u'"') &&
-               !token.startsWith(QStringLiteral("u\""))) {
+        while (token.size() > 1 && token.endsWith(u']') &&
+               token.lastIndexOf(u'"') < token.size() - 1) {
             token.chop(1);
             ++closing;
         }
