@@ -20,7 +20,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <optional>
 
 namespace {
 
@@ -98,10 +97,13 @@ QRgb parseColour(const QString &token)
     return token.size() == 7 ? (0xff000000u | value) : value;
 }
 
+// Decimal, or hexadecimal after 0x; never octal, so that 010 is ten.
 qint64 parseInt(const QString &token)
 {
     bool ok = false;
-    const qint64 value = token.toLongLong(&ok, 0);
+    const bool hex =
+        token.startsWith(QStringLiteral("0x")) || token.startsWith(QStringLiteral("-0x"));
+    const qint64 value = token.toLongLong(&ok, hex ? 16 : 10);
     if (!ok)
         fail(QStringLiteral("not a number: ") + token);
     return value;
