@@ -16,9 +16,12 @@
 #include <QRegularExpression>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <vector>
 
 namespace {
 
@@ -346,19 +349,42 @@ private:
         }
     }
 
-    // A RGNDATA: its header with the count and bounds, then the rectangles (l,t,r,b each).
+    // In EMF a RGNDATA: its header with the count and bounds, then the rectangles. In WMF a
+    // Region object: its header, then a scan for each band of rectangles sharing their top
+    // and bottom, with their left and right sides.
     void region(const QList<qint64> &v)
     {
         if (v.isEmpty() || v.size() % 4)
             fail(QStringLiteral("a region is rectangles of four numbers"));
         QRect bound;
-        for (qsizetype i = 0; i < v.size(); i += 4)
+        std::map<std::pair<qint64, qint64>, std::vector<std::pair<qint64, qint64>>> bands;
+        for (qsizetype i = 0; i < v.size(); i += 4) {
             bound |= QRect(QPoint(v[i], v[i + 1]), QPoint(v[i + 2] - 1, v[i + 3] - 1));
-        put(32, 32), put(1, 32), put(v.size() / 4, 32), put(v.size() * 4, 32);
-        put(bound.left(), 32), put(bound.top(), 32);
-        put(bound.right() + 1, 32), put(bound.bottom() + 1, 32);
-        for (const qint64 value : v)
-            put(value, 32);
+            bands[{v[i + 1], v[i + 3]}].emplace_back(v[i], v[i + 2]);
+        }
+        if (m_emf) {
+            put(32, 32), put(1, 32), put(v.size() / 4, 32), put(v.size() * 4, 32);
+            put(bound.left(), 32), put(bound.top(), 32);
+            put(bound.right() + 1, 32), put(bound.bottom() + 1, 32);
+            for (const qint64 value : v)
+                put(value, 32);
+            return;
+        }
+        qsizetype widest = 0;
+        for (auto &[band, sides] : bands) {
+            std::sort(sides.begin(), sides.end());
+            widest = std::max<qsizetype>(widest, sides.size() * 2);
+        }
+        put(0, 16), put(6, 16), put(0, 32);
+        put(22 + v.size() / 4 * 4 + bands.size() * 8, 16), put(bands.size(), 16), put(widest, 16);
+        put(bound.left(), 16), put(bound.top(), 16);
+        put(bound.right() + 1, 16), put(bound.bottom() + 1, 16);
+        for (const auto &[band, sides] : bands) {
+            put(sides.size() * 2, 16), put(band.first, 16), put(band.second, 16);
+            for (const auto &[left, right] : sides)
+                put(left, 16), put(right, 16);
+            put(sides.size() * 2, 16);
+        }
     }
 
     bool m_emf;
