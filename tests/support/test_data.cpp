@@ -20,6 +20,14 @@ QRgb drawnOver(QRgb pixel, const QColor &behind)
                 mix(qBlue(pixel), behind.blue()));
 }
 
+// Not a PNG of what a picture shows, a metafile's description or the README.
+bool isPictureFile(const QString &relative)
+{
+    return !relative.endsWith(QStringLiteral(".png")) &&
+           !relative.endsWith(QStringLiteral(".fixture")) &&
+           !relative.endsWith(QStringLiteral("README"));
+}
+
 } // namespace
 
 QString testDataPath(const QString &relative)
@@ -41,8 +49,7 @@ QStringList testPictures(const QStringList &formats)
     while (it.hasNext()) {
         const QString relative = root.relativeFilePath(it.next());
         const QString format = relative.section(u'/', 0, 0);
-        if (!relative.endsWith(QStringLiteral(".png")) &&
-            (formats.isEmpty() || formats.contains(format)))
+        if (isPictureFile(relative) && (formats.isEmpty() || formats.contains(format)))
             found << relative;
     }
     found.sort();

@@ -16,7 +16,7 @@ QString testDataPath(const QString &relative);
 QByteArray testData(const QString &relative);
 
 // The picture files of the given format folders (of all where none are given), relative to
-// tests/data, sorted; never the PNGs.
+// tests/data, sorted; never the PNGs, nor the descriptions that metafiles are written from.
 QStringList testPictures(const QStringList &formats = {});
 
 bool meantToBeRefused(const QString &relative);
