@@ -6,6 +6,20 @@ PRESET ?= default
 
 FUZZ_SECONDS ?= 60
 
+# The program is built as Debian builds its packages: with the flags dpkg-buildflags gives for
+# every hardening feature (stack protector, _FORTIFY_SOURCE, format checks, read-only
+# relocations, immediate binding; Debian's compiler makes position-independent executables by
+# default), plus whatever the caller passes. The presets add their warnings to these and never
+# replace them. The sanitizer and fuzz builds take none of them.
+# Expanded when a recipe runs, after deps has installed dpkg-buildflags.
+caller_cxxflags := $(CXXFLAGS)
+caller_cflags := $(CFLAGS)
+caller_ldflags := $(LDFLAGS)
+buildflags = $(shell DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get $(1))
+build package: export CXXFLAGS = $(call buildflags,CPPFLAGS) $(call buildflags,CXXFLAGS) $(caller_cxxflags)
+build package: export CFLAGS = $(call buildflags,CPPFLAGS) $(call buildflags,CFLAGS) $(caller_cflags)
+build package: export LDFLAGS = $(call buildflags,LDFLAGS) $(caller_ldflags)
+
 .PHONY: run test ci-extra format-check fixtures-check sanitize fuzz build deps bench package clean
 
 run:
@@ -70,8 +84,8 @@ build: deps
 # The Debian package, build/default/typorama_<version>_<arch>.deb, from the install rules;
 # its library dependencies are worked out by dpkg-shlibdeps.
 package: deps
-	cmake --preset default -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
-	cmake --build --preset default -j $(JOBS) --target typorama
+	cmake --preset default --fresh -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
+	cmake --build --preset default -j $(JOBS) --target typorama typorama-decode
 	cd build/default && cpack -G DEB
 
 clean:

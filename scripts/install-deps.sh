@@ -12,7 +12,7 @@ packages=(
   dbus ibus ibus-anthy ibus-mozc fcitx5 fcitx5-mozc fcitx5-frontend-qt6 x11-xserver-utils
   weston qt6-wayland
   desktop-file-utils appstream
-  dpkg-dev file
+  dpkg-dev file devscripts
 )
 
 # Optional groups, named on the command line, for the builds that alone need them.

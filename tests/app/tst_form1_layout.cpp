@@ -29,6 +29,7 @@ private slots:
     void controlsSitWhereTheLayoutPutsThem();
     void captionsFitTheirControls_data();
     void captionsFitTheirControls();
+    void controlsStayInsideTheirContainers();
     void tabWalksTheDesignedOrder();
     void windowCannotBeResizedOrMaximised();
     void menuHasOneItemWithoutSubItems();
@@ -138,6 +139,37 @@ void Form1Layout::captionsFitTheirControls()
         qPrintable(
             QStringLiteral("%1 needs %2 px, has %3").arg(name).arg(needed).arg(button->width())));
     QVERIFY(button->fontMetrics().height() <= button->height());
+}
+
+// Read from the live widgets, not the table they were made from: a control reaching past its
+// frame or the client area is clipped there, and two siblings that overlap hide one another.
+// The sample text alone grows past its canvas, which clips it by design. The layout's twips let
+// a caption's blank edge run one pixel under its neighbour (赤： under its box, one option under
+// the next); more than that is an overlap.
+void Form1Layout::controlsStayInsideTheirContainers()
+{
+    QList<QWidget *> controls;
+    for (const form1layout::Control &c : form1layout::controls) {
+        auto *control =
+            m_form->findChild<QWidget *>(QString::fromUtf8(c.name.data(), c.name.size()));
+        if (control && control->isVisibleTo(m_form.get()) && c.name != "Label1")
+            controls << control;
+    }
+    QStringList faults;
+    for (QWidget *control : std::as_const(controls)) {
+        QWidget *container = control->parentWidget();
+        if (!container->rect().contains(control->geometry()))
+            faults << control->objectName() + QStringLiteral(" reaches past ") +
+                          container->objectName();
+        for (QWidget *other : std::as_const(controls)) {
+            const QRect shared = control->geometry() & other->geometry();
+            if (control < other && other->parentWidget() == container &&
+                std::min(shared.width(), shared.height()) > 1)
+                faults << control->objectName() + QStringLiteral(" overlaps ") +
+                              other->objectName();
+        }
+    }
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QStringLiteral("; "))));
 }
 
 void Form1Layout::tabWalksTheDesignedOrder()

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "e2e/form1_screen.h"
-#include "support/xsession.h"
+#include "e2e/xsession.h"
 
 #include <QObject>
 

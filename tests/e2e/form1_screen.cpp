@@ -1,6 +1,6 @@
 #include "e2e/form1_screen.h"
 
-#include "support/xsession.h"
+#include "e2e/xsession.h"
 
 #include <QDir>
 #include <QString>

@@ -2,8 +2,8 @@
 #include "e2e/form1_screen.h"
 #include "e2e/pixels.h"
 #include "e2e/xclient.h"
+#include "e2e/xsession.h"
 #include "support/image_bytes.h"
-#include "support/xsession.h"
 
 #include <QDir>
 #include <QTemporaryDir>

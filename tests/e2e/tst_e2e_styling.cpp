@@ -1,7 +1,7 @@
 #include "e2e/e2e_test.h"
 #include "e2e/form1_screen.h"
 #include "e2e/pixels.h"
-#include "support/xsession.h"
+#include "e2e/xsession.h"
 
 #include <QTest>
 

@@ -1,6 +1,6 @@
 #include "e2e/form1_screen.h"
 #include "e2e/pixels.h"
-#include "support/xsession.h"
+#include "e2e/xsession.h"
 
 #include <QColorSpace>
 #include <QDir>

@@ -36,7 +36,8 @@ template <> char *toString(const Positions &positions)
     QByteArray text = "[";
     for (const TilePosition &p : positions)
         text += QByteArray::number(p.left) + ',' + QByteArray::number(p.top) + ' ';
-    return qstrdup(text + ']');
+    text += ']';
+    return qstrdup(text.constData());
 }
 } // namespace QTest
 

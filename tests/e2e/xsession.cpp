@@ -1,4 +1,4 @@
-#include "support/xsession.h"
+#include "e2e/xsession.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "support/inputmethod.h"
+#include "e2e/inputmethod.h"
 
-#include "support/xsession.h"
+#include "e2e/xsession.h"
 
 #include <QCoreApplication>
 #include <QDir>
