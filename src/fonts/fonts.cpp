@@ -207,9 +207,13 @@ Families gatherFamilies()
     return families;
 }
 
+// Set once every family has been gathered; from then on the gathering answers every name.
+bool gathered = false;
+
 const Families &allFamilies()
 {
     static const Families families = gatherFamilies();
+    gathered = true;
     return families;
 }
 
@@ -321,12 +325,15 @@ std::optional<std::optional<Face>> faceAmongFontsNamed(const QString &name)
     return answer;
 }
 
-// The face a name stands for, asked first of the fonts that carry the name, so that finding
-// the faces of the first window does not wait for every family to be gathered.
+// The face a name stands for. Until every family has been gathered it is asked of the fonts
+// that carry the name, so that finding the faces of the first window does not wait for the
+// gathering; a lookup in the gathering is cheaper than a listing, so afterwards it answers.
 std::optional<Face> faceNamed(const QString &name)
 {
-    if (std::optional<std::optional<Face>> settled = faceAmongFontsNamed(name))
-        return *settled;
+    if (!gathered) {
+        if (std::optional<std::optional<Face>> settled = faceAmongFontsNamed(name))
+            return *settled;
+    }
     return allFamilies().face(name);
 }
 

@@ -247,9 +247,11 @@ void FontsTest::windowLooksTheSameUnderEveryLocale()
         runUnder(environment + QStringList{QStringLiteral("FONTS_TEST_LOOK=1")}, {}, this);
     QCOMPARE(QString::fromUtf8(probe->readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts),
              here);
+    // Names asked for before the list is gathered are found among the fonts that carry them;
+    // afterwards, in the gathering: both ways must draw the same faces.
     QProcess *cases = runUnder(environment,
-                               {QStringLiteral("everyListedNameDrawsItsOwnFace"),
-                                QStringLiteral("requestedNamesDrawTheirFace")},
+                               {QStringLiteral("requestedNamesDrawTheirFace"),
+                                QStringLiteral("everyListedNameDrawsItsOwnFace")},
                                this);
     QVERIFY2(cases->exitStatus() == QProcess::NormalExit && cases->exitCode() == 0,
              cases->readAllStandardOutput().constData());
