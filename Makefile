@@ -71,7 +71,7 @@ bench:
 	@bash scripts/install-deps.sh bench
 	cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTYPORAMA_BENCHMARKS=ON \
 		-DBUILD_TESTING=OFF >/dev/null
-	cmake --build build/bench -j $(JOBS) --target typorama bench_canvas startup_probe startup_floor
+	cmake --build build/bench -j $(JOBS) --target typorama bench_canvas bench_font_list startup_probe startup_floor
 	/usr/bin/python3 bench/run_bench.py build/bench
 
 deps:

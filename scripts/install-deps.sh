@@ -19,7 +19,7 @@ packages=(
 for group in "$@"; do
   case "$group" in
     fuzz) packages+=(clang libclang-rt-14-dev) ;;
-    bench) packages+=(python3-fonttools gdb libxcb1-dev) ;;
+    bench) packages+=(python3-fonttools gdb libxcb1-dev libxcb-damage0-dev) ;;
     format) packages+=(clang-format) ;;
     *) echo "install-deps.sh: no package group '$group'" >&2; exit 2 ;;
   esac

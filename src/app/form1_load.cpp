@@ -45,6 +45,9 @@ void Form1::Form_Load()
         Picture1->setBackColor(*back);
     if (const std::optional<QColor> fore = decimalColour(TextCM))
         Label1->setForeColor(*fore);
+    // The waiting caption is drawn before the first name is read: reading it gathers every
+    // installed family, which takes longer the more fonts there are.
+    toolkit::processPendingMessages();
     if (const std::optional<QString> first = m_fonts.font(0))
         Combo1->addItem(*first);
     const int lastIndex = m_fonts.fontCount() - 1;

@@ -79,6 +79,7 @@ struct Entry
     Face face;
     Kind kind = Kind::None;
     bool upright = false;
+    bool tied = false;
 };
 
 // All that fontconfig and Qt know about family names, gathered once: the families Qt
@@ -106,8 +107,13 @@ struct Families
     {
         Entry &known = byFoldedName[folded];
         if (entry.kind > known.kind ||
-            (entry.kind == known.kind && entry.upright && !known.upright))
+            (entry.kind == known.kind && entry.upright && !known.upright)) {
             known = entry;
+        } else if (entry.kind == known.kind && entry.upright == known.upright &&
+                   !(entry.face == known.face)) {
+            // The first one listed stands; only the order of the whole listing tells which.
+            known.tied = true;
+        }
     }
 };
 
@@ -167,14 +173,24 @@ Families gatherFamilies()
     // Qt decorated with a foundry is filed both whole and plain: fontconfig's names, the only
     // ones looked up here, then find the plain family, while a family whose own name ends in
     // brackets is found whole.
+    //
+    // Only a name Qt really decorated is filed plain: then the plain name is a family of several
+    // foundries, so it comes more than once. A family whose own name ends in brackets does not
+    // make its plain part a family: Qt would look that name up among its aliases.
     Families families;
     QHash<QString, QString> &registered = families.registered;
     const QStringList qtFamilies = QFontDatabase::families();
     registered.reserve(qtFamilies.size());
+    QHash<QString, int> plainCount;
     for (const QString &family : qtFamilies) {
         registered.insert(family.toCaseFolded(), family);
         const qsizetype plain = withoutFoundry(family);
         if (plain > 0)
+            ++plainCount[family.left(plain).toCaseFolded()];
+    }
+    for (const QString &family : qtFamilies) {
+        const qsizetype plain = withoutFoundry(family);
+        if (plain > 0 && plainCount.value(family.left(plain).toCaseFolded()) > 1)
             registered.insert(family.left(plain).toCaseFolded(), family.left(plain));
     }
 
@@ -191,9 +207,13 @@ Families gatherFamilies()
     return families;
 }
 
+// Set once every family has been gathered; from then on the gathering answers every name.
+bool gathered = false;
+
 const Families &allFamilies()
 {
     static const Families families = gatherFamilies();
+    gathered = true;
     return families;
 }
 
@@ -216,19 +236,119 @@ QStringList fontconfigMatch(const QString &requested)
     return names;
 }
 
+// Whether Qt registers the k-th family name of a font as a family: the first name, and a further
+// one in the same language whose style differs from the first's (a missing language or style
+// counts as the first's).
+bool registersFamily(FcPattern *font, int k)
+{
+    if (k == 0)
+        return true;
+    const char *language = patternString(font, FC_FAMILYLANG, 0);
+    const char *style = patternString(font, FC_STYLE, 0);
+    const char *otherLanguage = patternString(font, FC_FAMILYLANG, k);
+    const char *otherStyle = patternString(font, FC_STYLE, k);
+    return qstrcmp(otherLanguage ? otherLanguage : language, language) == 0 &&
+           qstrcmp(otherStyle ? otherStyle : style, style) != 0;
+}
+
+// The answer the gathering of all family names gives for one name, settled among the fonts
+// that carry that name, which fontconfig lists without going through every family: a name Qt
+// registers is a first family name, or a further one with a style of its own, of a font that
+// carries it, and any other name stands for a face of a font that carries it. Where those
+// fonts cannot settle it, nothing: Qt's generic families and the names it gives a family of
+// several foundries are no font's, Qt leaves variable fonts out, and where two spellings or two
+// equally good faces are found, only the order of the whole listing chooses.
+std::optional<std::optional<Face>> faceAmongFontsNamed(const QString &name)
+{
+    // Qt's own names for a family of several foundries, "Name [foundry]", are no font's.
+    if (withoutFoundry(name) >= 0)
+        return std::nullopt;
+    const QString folded = name.toCaseFolded();
+    for (const char *generic : {"serif", "sans serif", "monospace"}) {
+        if (folded == QLatin1String(generic))
+            return std::nullopt;
+    }
+    FcPattern *pattern = FcPatternCreate();
+    const QByteArray utf8 = name.toUtf8();
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8 *>(utf8.constData()));
+    FcObjectSet *objects =
+        FcObjectSetBuild(FC_FAMILY, FC_FAMILYLANG, FC_STYLE, FC_SLANT, FC_VARIABLE, nullptr);
+    FcFontSet *set = FcFontList(nullptr, pattern, objects);
+    FcPatternDestroy(pattern);
+    FcObjectSetDestroy(objects);
+    if (!set)
+        return std::nullopt;
+
+    // fontconfig matched ignoring blanks as well; only the fonts with this very name count.
+    std::vector<FcPattern *> carriers;
+    QString registeredAs;
+    bool settled = true;
+    for (int i = 0; i < set->nfont && settled; ++i) {
+        FcPattern *font = set->fonts[i];
+        const QStringList names = patternStrings(font, FC_FAMILY);
+        // Qt lists the fonts that say they are not variable; one that says nothing is left out.
+        FcBool variable = FcTrue;
+        FcPatternGetBool(font, FC_VARIABLE, 0, &variable);
+        for (int k = 0; k < int(names.size()) && settled; ++k) {
+            if (names.at(k).toCaseFolded() != folded)
+                continue;
+            settled = !variable;
+            if (settled && registersFamily(font, k)) {
+                settled = registeredAs.isNull() || registeredAs == names.at(k);
+                registeredAs = names.at(k);
+            }
+            if (carriers.empty() || carriers.back() != font)
+                carriers.push_back(font);
+        }
+    }
+
+    std::optional<std::optional<Face>> answer;
+    if (settled && !registeredAs.isNull()) {
+        answer = Face{requestable(registeredAs), {}};
+    } else if (settled) {
+        // Each carrier's first name is a family of Qt's, so the name is filed under it.
+        Families families;
+        QSet<QString> listed;
+        for (FcPattern *font : carriers) {
+            const QString first = patternStrings(font, FC_FAMILY).constFirst();
+            families.registered.insert(first.toCaseFolded(), first);
+        }
+        for (FcPattern *font : carriers)
+            addFont(families, font, listed);
+        const auto found = families.byFoldedName.constFind(folded);
+        if (found == families.byFoldedName.constEnd())
+            answer = std::optional<Face>();
+        else if (!found->tied)
+            answer = found->face;
+    }
+    FcFontSetDestroy(set);
+    return answer;
+}
+
+// The face a name stands for. Until every family has been gathered it is asked of the fonts
+// that carry the name, so that finding the faces of the first window does not wait for the
+// gathering; a lookup in the gathering is cheaper than a listing, so afterwards it answers.
+std::optional<Face> faceNamed(const QString &name)
+{
+    if (!gathered) {
+        if (std::optional<std::optional<Face>> settled = faceAmongFontsNamed(name))
+            return *settled;
+    }
+    return allFamilies().face(name);
+}
+
 // Names are looked up among all names of all fonts, so that a face is found by any of its
 // names, in any language, whichever one Qt registered under the current locale.
 Face resolveUncached(const QString &requested)
 {
-    const Families &families = allFamilies();
-    if (std::optional<Face> known = families.face(requested))
+    if (std::optional<Face> known = faceNamed(requested))
         return *known;
     for (const QString &substitute : QFont::substitutes(requested)) {
-        if (std::optional<Face> known = families.face(substitute))
+        if (std::optional<Face> known = faceNamed(substitute))
             return *known;
     }
     for (const QString &name : fontconfigMatch(requested)) {
-        if (std::optional<Face> known = families.face(name))
+        if (std::optional<Face> known = faceNamed(name))
             return *known;
     }
     return {QGuiApplication::font().family(), {}};
@@ -236,27 +356,33 @@ Face resolveUncached(const QString &requested)
 
 } // namespace
 
-SystemFonts::SystemFonts() : m_names(allFamilies().listed)
+const QStringList &SystemFonts::names() const
 {
+    if (m_names)
+        return *m_names;
+    QStringList names = allFamilies().listed;
     // Each name's collation key is made once; comparing keys orders the names as comparing the
     // names with the collator does, at a fraction of the cost for thousands of names.
     QCollator collator;
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     std::vector<std::pair<QCollatorSortKey, QString>> keyed;
-    keyed.reserve(static_cast<std::size_t>(m_names.size()));
-    for (const QString &name : std::as_const(m_names))
+    keyed.reserve(static_cast<std::size_t>(names.size()));
+    for (const QString &name : std::as_const(names))
         keyed.emplace_back(collator.sortKey(name), name);
     std::sort(keyed.begin(), keyed.end(),
               [](const auto &a, const auto &b) { return a.first.compare(b.first) < 0; });
-    for (qsizetype i = 0; i < m_names.size(); ++i)
-        m_names[i] = keyed[static_cast<std::size_t>(i)].second;
+    for (qsizetype i = 0; i < names.size(); ++i)
+        names[i] = keyed[static_cast<std::size_t>(i)].second;
+    m_names = std::move(names);
+    return *m_names;
 }
 
 std::optional<QString> SystemFonts::font(int index) const
 {
-    if (index < 0 || index >= m_names.size())
+    const QStringList &all = names();
+    if (index < 0 || index >= all.size())
         return std::nullopt;
-    return m_names.at(index);
+    return all.at(index);
 }
 
 std::optional<Face> resolvedFace(const QString &requested)

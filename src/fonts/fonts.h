@@ -20,16 +20,18 @@ public:
 
 // The families that fontconfig enumerates, each under the name Qt's font database registers
 // for it in the user's language, and the faces that fontconfig names as families of their own,
-// in a locale-aware order.
+// in a locale-aware order. They are gathered when first asked for, not when made: the time
+// grows with the number of installed fonts, and the window that waits for them comes first.
 class SystemFonts : public ScreenFonts
 {
 public:
-    SystemFonts();
-    int fontCount() const override { return static_cast<int>(m_names.size()); }
+    int fontCount() const override { return static_cast<int>(names().size()); }
     std::optional<QString> font(int index) const override;
 
 private:
-    QStringList m_names;
+    const QStringList &names() const;
+
+    mutable std::optional<QStringList> m_names;
 };
 
 // A face Qt can draw: a family it has registered and, for a face that fontconfig lists under a

@@ -19,20 +19,24 @@ public:
     void setText(const QString &text) { setEditText(text); }
     void addItem(const QString &text);
 
-    // The open list is as wide as its widest entry, up to the width of the screen.
+    // The open list is as wide as its widest entry, up to the width of the screen. The width is
+    // found when the list first opens and kept until an entry is added or the look changes.
     void showPopup() override;
 
 signals:
     void click();
 
 protected:
+    void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
 
 private:
     int listWidth() const;
+    int widestEntry() const;
 
     bool m_leaving = false;
+    int m_listWidth = -1;
 };
 
 } // namespace toolkit
