@@ -22,6 +22,13 @@ QRgb drawnOver(QRgb pixel, const QColor &behind)
 
 } // namespace
 
+bool isPictureFile(const QString &relative)
+{
+    return !relative.endsWith(QStringLiteral(".png")) &&
+           !relative.endsWith(QStringLiteral(".fixture")) &&
+           !relative.endsWith(QStringLiteral("README"));
+}
+
 QString testDataPath(const QString &relative)
 {
     return QStringLiteral(TYPORAMA_TEST_DATA "/") + relative;
@@ -41,8 +48,7 @@ QStringList testPictures(const QStringList &formats)
     while (it.hasNext()) {
         const QString relative = root.relativeFilePath(it.next());
         const QString format = relative.section(u'/', 0, 0);
-        if (!relative.endsWith(QStringLiteral(".png")) &&
-            (formats.isEmpty() || formats.contains(format)))
+        if (isPictureFile(relative) && (formats.isEmpty() || formats.contains(format)))
             found << relative;
     }
     found.sort();
