@@ -178,17 +178,19 @@ void Canvas::clipToRegion(const QRegion &region)
 
 void Canvas::selectStockObject(quint32 stock)
 {
+    // White, light grey, grey, dark grey and black brushes.
     static const int greys[] = {255, 192, 128, 64, 0};
-    if (stock <= 4)
+    if (stock <= gdi::blackBrush)
         m_state.brush =
             LogBrush{gdi::bsSolid, QColor(greys[stock], greys[stock], greys[stock]), 0, {}};
-    else if (stock == 5)
+    else if (stock == gdi::nullBrush)
         m_state.brush = LogBrush{gdi::bsNull, Qt::black, 0, {}};
-    else if (stock == 6 || stock == 7)
-        m_state.pen = LogPen{gdi::psSolid, 0, stock == 6 ? Qt::white : Qt::black};
-    else if (stock == 8)
+    else if (stock == gdi::whitePen || stock == gdi::blackPen)
+        m_state.pen = LogPen{gdi::psSolid, 0, stock == gdi::whitePen ? Qt::white : Qt::black};
+    else if (stock == gdi::nullPen)
         m_state.pen = LogPen{gdi::psNull, 0, Qt::black};
-    else if (stock >= 10 && stock <= 17 && stock != 15)
+    else if (stock >= gdi::oemFixedFont && stock <= gdi::defaultGuiFont &&
+             stock != gdi::defaultPalette)
         m_state.font = LogFont{};
 }
 

@@ -129,9 +129,10 @@ void Canvas::parallelogramBitmap(const QPolygonF &corners, const Dib &dib, const
         keptPixels(part, [&](QRgb, const QPoint &at) { return !mask || maskSet(maskPart, at); });
     // The source's top left goes to the first corner, its top right to the second and its
     // bottom left to the third.
+    const QSizeF size = source.normalized().size();
     const QPointF across = corners[1] - corners[0], down = corners[2] - corners[0];
-    const QTransform onto(across.x() / part.width(), across.y() / part.width(),
-                          down.x() / part.height(), down.y() / part.height(), corners[0].x(),
+    const QTransform onto(across.x() / size.width(), across.y() / size.width(),
+                          down.x() / size.height(), down.y() / size.height(), corners[0].x(),
                           corners[0].y());
     if (!onto.isInvertible())
         return;

@@ -67,11 +67,11 @@ private:
     qint64 m_regionBudget = 65536;
 };
 
-// A region's rectangles, from a RGNDATA of at most a length.
-// The same as a region to fill. Coordinates are kept within a range where shifting them by
-// a frame's width cannot overflow. Joining rectangles into a region is not linear in their
-// number, so a region may have only so many, and a file only so many in all its regions.
-std::optional<QRegion> fillRegionAt(const ByteReader &r, qint64 at, qint64 length, qint64 &budget)
+// A region's rectangles, from a RGNDATA of at most a length. Coordinates are kept within a range
+// where shifting them by a frame's width cannot overflow. Joining rectangles into a region is not
+// linear in their number, so a region may have only so many, and a file only so many in all its
+// regions.
+std::optional<QRegion> regionAt(const ByteReader &r, qint64 at, qint64 length, qint64 &budget)
 {
     constexpr qint64 maxRects = 8192;
     constexpr int far = 1 << 28;
@@ -89,18 +89,6 @@ std::optional<QRegion> fillRegionAt(const ByteReader &r, qint64 at, qint64 lengt
             QRect(QPoint(v(0), v(4)), QPoint(v(8), v(12))).normalized().adjusted(0, 0, -1, -1);
     }
     return region;
-}
-
-std::optional<QPainterPath> regionAt(const ByteReader &r, qint64 at, qint64 length)
-{
-    const ByteReader region = r.sub(at, length);
-    const qint64 count = region.u32(8);
-    if (region.size() < 32 || !region.has(32, count * 16))
-        return std::nullopt;
-    QPainterPath area;
-    for (qint64 i = 0; i < count; ++i)
-        area.addRect(rectL(region, 32 + i * 16).normalized());
-    return area.simplified();
 }
 
 void EmfPlayer::createPalette(const ByteReader &r)
@@ -419,8 +407,11 @@ void EmfPlayer::clipRegion(const ByteReader &r)
         m_canvas.selectClipRegion(std::nullopt, mode);
         return;
     }
-    if (const auto area = regionAt(r, 16, size))
-        m_canvas.selectClipRegion(*area, mode);
+    if (const auto region = regionAt(r, 16, size, m_regionBudget)) {
+        QPainterPath area;
+        area.addRegion(*region);
+        m_canvas.selectClipRegion(area, mode);
+    }
 }
 
 void EmfPlayer::worldTransform(const ByteReader &r, bool modify)
@@ -647,18 +638,18 @@ void EmfPlayer::play(EmfRecord type, const ByteReader &r)
         m_canvas.arcTo(rectL(r, 8), pointL(r, 24), pointL(r, 32));
         break;
     case EmfRecord::FillRgn:
-        if (const auto region = fillRegionAt(r, 32, r.u32(24), m_regionBudget))
+        if (const auto region = regionAt(r, 32, r.u32(24), m_regionBudget))
             m_canvas.fillRegion(*region, r.u32(28));
         break;
     case EmfRecord::FrameRgn:
-        if (const auto region = fillRegionAt(r, 40, r.u32(24), m_regionBudget))
+        if (const auto region = regionAt(r, 40, r.u32(24), m_regionBudget))
             m_canvas.frameRegion(
                 *region, r.u32(28),
                 QSize(std::clamp(r.i32(32), 0, 1 << 16), std::clamp(r.i32(36), 0, 1 << 16)));
         break;
     case EmfRecord::InvertRgn:
     case EmfRecord::PaintRgn:
-        if (const auto region = fillRegionAt(r, 28, r.u32(24), m_regionBudget)) {
+        if (const auto region = regionAt(r, 28, r.u32(24), m_regionBudget)) {
             if (type == EmfRecord::InvertRgn)
                 m_canvas.invertRegion(*region);
             else

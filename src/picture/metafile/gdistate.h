@@ -45,6 +45,18 @@ enum HatchStyle : int {
     hsCross = 4,
     hsDiagonalCross = 5,
 };
+// The stock objects, as an object slot with the top bit set names them.
+enum StockObject : quint32 {
+    whiteBrush = 0,
+    blackBrush = 4,
+    nullBrush = 5,
+    whitePen = 6,
+    blackPen = 7,
+    nullPen = 8,
+    oemFixedFont = 10,
+    defaultPalette = 15,
+    defaultGuiFont = 17,
+};
 // How a region combines with the clip.
 enum RegionMode : int { rgnAnd = 1, rgnOr = 2, rgnXor = 3, rgnDiff = 4, rgnCopy = 5 };
 // The binary raster operations of pens and brushes over the page, R2_BLACK to R2_WHITE.
