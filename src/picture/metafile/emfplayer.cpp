@@ -221,6 +221,9 @@ void EmfPlayer::createPen(const ByteReader &r, bool extended)
     LogPen pen;
     if (extended) {
         pen.style = r.u32(28);
+        // Ends and joins are those of geometric pens; a cosmetic pen's line is one pixel.
+        if (!(pen.style & gdi::psGeometric))
+            pen.style &= ~quint32(gdi::psEndCapMask | gdi::psJoinMask);
         pen.width = r.u32(32);
         pen.color = colorRef(r, 40);
         if (r.u32(36) == quint32(gdi::bsNull))
