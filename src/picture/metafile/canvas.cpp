@@ -689,8 +689,9 @@ void Canvas::combine(const std::function<void(QPainter &)> &paint, const QRectF 
                           ((bit & 1) ? dst : ~dst);
             }
             result &= 0xffffff;
-            // What leaves the page as it was leaves an unpainted pixel unpainted.
-            if (qAlpha(d[x]) == 0 && result == 0xffffff)
+            // What leaves the page as it shows leaves its pixel as it was: an unpainted one
+            // unpainted, a partly covered one partly covered.
+            if (result == (dst & 0xffffff))
                 continue;
             d[x] = 0xff000000u | result;
         }
