@@ -170,7 +170,8 @@ struct DcState
     int textAlign = 0;
     int polyFillMode = gdi::alternateFill;
     int rop2 = gdi::r2CopyPen;
-    // How far a miter join may reach, as a multiple of the pen's width.
+    // The longest miter join, as the ratio of its length (from the inner corner to the tip)
+    // to the pen's width; a longer one is bevelled.
     double miterLimit = 10;
     int mapMode = gdi::mmText;
     QPointF windowOrg;
