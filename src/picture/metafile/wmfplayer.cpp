@@ -188,8 +188,8 @@ void WmfPlayer::createRegion(const ByteReader &r)
     for (qint64 i = 0; i < scans; ++i) {
         const qint64 ends = r.u16(at);
         const int top = r.i16(at + 2), bottom = r.i16(at + 4);
-        if (ends % 2 || !r.has(at, 8 + ends * 2) || (rects += ends / 2) > maxRects ||
-            rects > m_regionBudget) {
+        rects += ends / 2;
+        if (ends % 2 || !r.has(at, 8 + ends * 2) || rects > std::min(maxRects, m_regionBudget)) {
             m_canvas.storeInFreeSlot(std::monostate{});
             return;
         }
