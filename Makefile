@@ -6,7 +6,7 @@ PRESET ?= default
 
 FUZZ_SECONDS ?= 60
 
-.PHONY: run test ci-extra format-check sanitize fuzz build deps bench package clean
+.PHONY: run test ci-extra format-check fixtures-check sanitize fuzz build deps bench package clean
 
 run:
 	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
@@ -19,12 +19,18 @@ test:
 	ctest --preset $(TEST_PRESET) -j $(JOBS)
 
 # The slower suites that CI runs after the unit tests (.ci/run asks for them by name).
-ci-extra: format-check sanitize fuzz
+ci-extra: format-check fixtures-check sanitize fuzz
 
 # Every C++ file as the repository's .clang-format lays it out, by Debian 12's clang-format.
 format-check:
 	@bash scripts/install-deps.sh format
 	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+
+# The committed EMF and WMF fixtures are what tests/tools/metafile_writer makes of their
+# descriptions (tests/data/README).
+fixtures-check:
+	cmake --preset $(TEST_PRESET) >/dev/null
+	cmake --build --preset $(TEST_PRESET) --target check_metafile_fixtures
 
 # The whole test suite once more, built under the address and undefined-behaviour sanitizers;
 # the first finding fails its test. Leaks are reported too, except those inside the third-party

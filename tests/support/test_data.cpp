@@ -20,14 +20,15 @@ QRgb drawnOver(QRgb pixel, const QColor &behind)
                 mix(qBlue(pixel), behind.blue()));
 }
 
-} // namespace
-
+// Not a PNG of what a picture shows, a metafile's description or the README.
 bool isPictureFile(const QString &relative)
 {
     return !relative.endsWith(QStringLiteral(".png")) &&
            !relative.endsWith(QStringLiteral(".fixture")) &&
            !relative.endsWith(QStringLiteral("README"));
 }
+
+} // namespace
 
 QString testDataPath(const QString &relative)
 {

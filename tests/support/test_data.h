@@ -13,11 +13,8 @@ QString testDataPath(const QString &relative);
 QByteArray testData(const QString &relative);
 
 // The picture files of the given format folders (of all where none are given), relative to
-// tests/data, sorted; never the PNGs, nor the descriptions the EMF and WMF files are written from.
+// tests/data, sorted; never the PNGs, nor the descriptions that metafiles are written from.
 QStringList testPictures(const QStringList &formats = {});
-
-// Not a PNG of what a picture shows, a picture's description or the README.
-bool isPictureFile(const QString &relative);
 
 bool meantToBeRefused(const QString &relative);
 

@@ -13,14 +13,15 @@
 #include <QImage>
 #include <QList>
 #include <QPainter>
-#include <QPolygonF>
 #include <QRegularExpression>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <optional>
+#include <map>
+#include <vector>
 
 namespace {
 
@@ -74,9 +75,10 @@ QList<QString> tokenize(const QString &line)
         QString token = line.mid(i, end - i);
         if (!token.contains(u'"'))
             token.remove(QRegularExpression(QStringLiteral("\\s")));
+        // Brackets that close spans may follow a field directly, a quoted one too.
         int closing = 0;
-        while (token.size() > 1 && token.endsWith(u']') && !token.startsWith(u'"') &&
-               !token.startsWith(QStringLiteral("u\""))) {
+        while (token.size() > 1 && token.endsWith(u']') &&
+               token.lastIndexOf(u'"') < token.size() - 1) {
             token.chop(1);
             ++closing;
         }
@@ -97,10 +99,13 @@ QRgb parseColour(const QString &token)
     return token.size() == 7 ? (0xff000000u | value) : value;
 }
 
+// Decimal, or hexadecimal after 0x; never octal, so that 010 is ten.
 qint64 parseInt(const QString &token)
 {
     bool ok = false;
-    const qint64 value = token.toLongLong(&ok, 0);
+    const bool hex =
+        token.startsWith(QStringLiteral("0x")) || token.startsWith(QStringLiteral("-0x"));
+    const qint64 value = token.toLongLong(&ok, hex ? 16 : 10);
     if (!ok)
         fail(QStringLiteral("not a number: ") + token);
     return value;
@@ -337,11 +342,6 @@ private:
             m_bytes += dib(argument).info + dib(argument).bits;
         } else if (name == QStringLiteral("zeros")) {
             m_bytes += QByteArray(parseInt(argument), '\0');
-        } else if (name == QStringLiteral("to")) {
-            const qint64 at = parseInt(argument);
-            if (at < m_bytes.size())
-                fail(QStringLiteral("already past offset ") + argument);
-            m_bytes += QByteArray(at - m_bytes.size(), '\0');
         } else if (name == QStringLiteral("rgn")) {
             region(parseInts(argument));
         } else {
@@ -349,19 +349,42 @@ private:
         }
     }
 
-    // A RGNDATA: its header with the count and bounds, then the rectangles (l,t,r,b each).
+    // In EMF a RGNDATA: its header with the count and bounds, then the rectangles. In WMF a
+    // Region object: its header, then a scan for each band of rectangles sharing their top
+    // and bottom, with their left and right sides.
     void region(const QList<qint64> &v)
     {
         if (v.isEmpty() || v.size() % 4)
             fail(QStringLiteral("a region is rectangles of four numbers"));
         QRect bound;
-        for (qsizetype i = 0; i < v.size(); i += 4)
+        std::map<std::pair<qint64, qint64>, std::vector<std::pair<qint64, qint64>>> bands;
+        for (qsizetype i = 0; i < v.size(); i += 4) {
             bound |= QRect(QPoint(v[i], v[i + 1]), QPoint(v[i + 2] - 1, v[i + 3] - 1));
-        put(32, 32), put(1, 32), put(v.size() / 4, 32), put(v.size() * 4, 32);
-        put(bound.left(), 32), put(bound.top(), 32);
-        put(bound.right() + 1, 32), put(bound.bottom() + 1, 32);
-        for (const qint64 value : v)
-            put(value, 32);
+            bands[{v[i + 1], v[i + 3]}].emplace_back(v[i], v[i + 2]);
+        }
+        if (m_emf) {
+            put(32, 32), put(1, 32), put(v.size() / 4, 32), put(v.size() * 4, 32);
+            put(bound.left(), 32), put(bound.top(), 32);
+            put(bound.right() + 1, 32), put(bound.bottom() + 1, 32);
+            for (const qint64 value : v)
+                put(value, 32);
+            return;
+        }
+        qsizetype widest = 0;
+        for (auto &[band, sides] : bands) {
+            std::sort(sides.begin(), sides.end());
+            widest = std::max<qsizetype>(widest, sides.size() * 2);
+        }
+        put(0, 16), put(6, 16), put(0, 32);
+        put(22 + v.size() / 4 * 4 + bands.size() * 8, 16), put(bands.size(), 16), put(widest, 16);
+        put(bound.left(), 16), put(bound.top(), 16);
+        put(bound.right() + 1, 16), put(bound.bottom() + 1, 16);
+        for (const auto &[band, sides] : bands) {
+            put(sides.size() * 2, 16), put(band.first, 16), put(band.second, 16);
+            for (const auto &[left, right] : sides)
+                put(left, 16), put(right, 16);
+            put(sides.size() * 2, 16);
+        }
     }
 
     bool m_emf;
@@ -424,6 +447,8 @@ Fixture make(const QString &text)
     fixture.picture = QImage(width, height, QImage::Format_ARGB32);
     fixture.picture.fill(Qt::transparent);
     QPainter painter(&fixture.picture);
+    // Later expectations replace what earlier ones painted.
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
     QHash<QString, Dib> dibs;
     QByteArray records;
     int count = 0, objects = 0;
@@ -436,8 +461,6 @@ Fixture make(const QString &text)
         if (t[0] == QStringLiteral("expect")) {
             const QString shape = t.value(1);
             const auto n = [&t](int i) { return static_cast<int>(parseInt(t.value(i))); };
-            painter.setCompositionMode(QPainter::CompositionMode_Source);
-            painter.setRenderHint(QPainter::Antialiasing, false);
             if (shape == QStringLiteral("rect")) {
                 painter.fillRect(n(2), n(3), n(4), n(5), QColor::fromRgba(parseColour(t.value(6))));
             } else if (shape == QStringLiteral("image") || shape == QStringLiteral("pattern")) {
@@ -451,22 +474,7 @@ Fixture make(const QString &text)
                 else
                     painter.fillRect(area, QBrush(image));
             } else if (shape == QStringLiteral("pixel")) {
-                fixture.picture.setPixel(n(2), n(3), parseColour(t.value(4)));
-            } else if (shape == QStringLiteral("ellipse") || shape == QStringLiteral("polygon")) {
-                painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-                painter.setRenderHint(QPainter::Antialiasing, true);
-                painter.setPen(Qt::NoPen);
-                painter.setBrush(QColor::fromRgba(parseColour(t.value(2))));
-                if (shape == QStringLiteral("ellipse")) {
-                    painter.drawEllipse(QRectF(n(3), n(4), n(5), n(6)));
-                } else {
-                    QPolygonF corners;
-                    for (qsizetype i = 3; i < t.size(); ++i) {
-                        const QList<qint64> xy = parseInts(t[i].mid(1, t[i].size() - 2));
-                        corners << QPointF(xy.value(0), xy.value(1));
-                    }
-                    painter.drawPolygon(corners, Qt::OddEvenFill);
-                }
+                painter.fillRect(n(2), n(3), 1, 1, QColor::fromRgba(parseColour(t.value(4))));
             } else {
                 fail(QStringLiteral("unknown expectation ") + shape);
             }
