@@ -187,13 +187,6 @@ void stop(QProcess &decoder)
     decoder.waitForFinished(1000);
 }
 
-std::optional<QImage> refuse(PictureError *why, PictureError error)
-{
-    if (why)
-        *why = error;
-    return std::nullopt;
-}
-
 // Waits for the decoder in short slices without an event loop: no other handler can run and
 // no input reaches the window until the decoder has ended or been ended, as when the picture
 // was decoded in the window's own thread. The price is that the window is not repainted

@@ -1,8 +1,18 @@
 #include "picture/pictureerror.h"
 
+#include <QImage>
+
 Q_LOGGING_CATEGORY(lcPicture, "typorama.picture", QtWarningMsg)
 
 namespace picture {
+
+std::optional<QImage> refuse(PictureError *why, PictureError error)
+{
+    if (why)
+        *why = error;
+    return std::nullopt;
+}
+
 namespace {
 
 // Far from the statuses a crashing runtime or a sanitizer uses (1, 2, 127, 128 and above).

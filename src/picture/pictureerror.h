@@ -3,6 +3,10 @@
 #include <QLoggingCategory>
 #include <QString>
 
+#include <optional>
+
+class QImage;
+
 namespace picture {
 
 // Why a picture could not be loaded.
@@ -23,6 +27,9 @@ enum class PictureError {
     OverMemory,
     SandboxNotApplied,
 };
+
+// No picture, for a reason the caller learns through why where it asks.
+std::optional<QImage> refuse(PictureError *why, PictureError error);
 
 // The reason as the user is told it, one Japanese sentence.
 QString pictureErrorText(PictureError error);

@@ -226,13 +226,6 @@ bool withinBound(const QSize &size, qint64 maxPixels)
     return width > 0 && height > 0 && width * height <= maxPixels;
 }
 
-std::optional<QImage> refuse(PictureError *why, PictureError error)
-{
-    if (why)
-        *why = error;
-    return std::nullopt;
-}
-
 std::optional<QImage> decodeRaster(const QByteArray &data, const char *format, qint64 maxPixels,
                                    PictureError *why)
 {

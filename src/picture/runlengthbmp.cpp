@@ -10,13 +10,6 @@
 namespace picture {
 namespace {
 
-std::optional<QImage> refuse(PictureError *why, PictureError error)
-{
-    if (why)
-        *why = error;
-    return std::nullopt;
-}
-
 // Places pixels along the lines of the picture, counted from its first line in the file;
 // whatever falls outside the picture is dropped.
 class Painter

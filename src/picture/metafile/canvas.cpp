@@ -1,7 +1,5 @@
 #include "picture/metafile/canvas.h"
 
-#include "picture/metafile/dib.h"
-
 #include <QLinearGradient>
 #include <QRegion>
 #include <QtMath>
@@ -17,19 +15,16 @@ namespace {
 constexpr quint32 maxObjects = 65536;
 constexpr size_t maxSavedStates = 1024;
 
-constexpr quint32 blackness = 0x00000042, whiteness = 0x00FF0062, patCopy = 0x00F00021;
-constexpr quint32 srcCopy = 0x00CC0020, dstInvert = 0x00550009;
-
-Qt::PenStyle penStyle(int style)
+Qt::PenStyle penStyle(quint32 style)
 {
-    switch (style & 0x0f) {
-    case 1:
+    switch (style & gdi::psStyleMask) {
+    case gdi::psDash:
         return Qt::DashLine;
-    case 2:
+    case gdi::psDot:
         return Qt::DotLine;
-    case 3:
+    case gdi::psDashDot:
         return Qt::DashDotLine;
-    case 4:
+    case gdi::psDashDotDot:
         return Qt::DashDotDotLine;
     case gdi::psNull:
         return Qt::NoPen;
@@ -38,22 +33,56 @@ Qt::PenStyle penStyle(int style)
     }
 }
 
+Qt::PenCapStyle capStyle(quint32 style)
+{
+    switch (style & gdi::psEndCapMask) {
+    case gdi::psEndCapSquare:
+        return Qt::SquareCap;
+    case gdi::psEndCapFlat:
+        return Qt::FlatCap;
+    default:
+        return Qt::RoundCap;
+    }
+}
+
+// GDI bevels a miter that would reach past the limit, as SVG's miter does; Qt's plain miter
+// would cut it off at the limit instead.
+Qt::PenJoinStyle joinStyle(quint32 style)
+{
+    switch (style & gdi::psJoinMask) {
+    case gdi::psJoinBevel:
+        return Qt::BevelJoin;
+    case gdi::psJoinMiter:
+        return Qt::SvgMiterJoin;
+    default:
+        return Qt::RoundJoin;
+    }
+}
+
 Qt::BrushStyle hatchStyle(int hatch)
 {
     switch (hatch) {
-    case 0:
+    case gdi::hsHorizontal:
         return Qt::HorPattern;
-    case 1:
+    case gdi::hsVertical:
         return Qt::VerPattern;
-    case 2:
+    case gdi::hsForwardDiagonal:
         return Qt::FDiagPattern;
-    case 3:
+    case gdi::hsBackwardDiagonal:
         return Qt::BDiagPattern;
-    case 4:
+    case gdi::hsCross:
         return Qt::CrossPattern;
     default:
         return Qt::DiagCrossPattern;
     }
+}
+
+// The ternary raster operation that does to the page what a binary one does with the pen:
+// the drawn pixels stand for the pen, the pattern plays no part.
+quint32 ternaryOf(int rop2)
+{
+    const quint32 table = static_cast<quint32>(rop2 - 1) & 0x0f;
+    return (table | table << 4) << 16;
 }
 
 // The angle of a point on an ellipse's outline as QPainterPath::arcTo counts it.
@@ -127,21 +156,41 @@ void Canvas::selectObject(quint32 slot)
         m_state.brush = *brush;
     else if (const auto *font = std::get_if<LogFont>(&object))
         m_state.font = *font;
+    else if (const auto *region = std::get_if<LogRegion>(&object))
+        clipToRegion(region->region);
+}
+
+std::optional<QRegion> Canvas::regionAt(quint32 slot) const
+{
+    if (slot >= m_objects.size() || !m_objects[slot])
+        return std::nullopt;
+    if (const auto *region = std::get_if<LogRegion>(&*m_objects[slot]))
+        return region->region;
+    return std::nullopt;
+}
+
+void Canvas::clipToRegion(const QRegion &region)
+{
+    QPainterPath area;
+    area.addRegion(region);
+    m_state.clip = logicalToImage().map(area);
 }
 
 void Canvas::selectStockObject(quint32 stock)
 {
+    // White, light grey, grey, dark grey and black brushes.
     static const int greys[] = {255, 192, 128, 64, 0};
-    if (stock <= 4)
+    if (stock <= gdi::blackBrush)
         m_state.brush =
             LogBrush{gdi::bsSolid, QColor(greys[stock], greys[stock], greys[stock]), 0, {}};
-    else if (stock == 5)
+    else if (stock == gdi::nullBrush)
         m_state.brush = LogBrush{gdi::bsNull, Qt::black, 0, {}};
-    else if (stock == 6 || stock == 7)
-        m_state.pen = LogPen{0, 0, stock == 6 ? Qt::white : Qt::black};
-    else if (stock == 8)
+    else if (stock == gdi::whitePen || stock == gdi::blackPen)
+        m_state.pen = LogPen{gdi::psSolid, 0, stock == gdi::whitePen ? Qt::white : Qt::black};
+    else if (stock == gdi::nullPen)
         m_state.pen = LogPen{gdi::psNull, 0, Qt::black};
-    else if (stock >= 10 && stock <= 17 && stock != 15)
+    else if (stock >= gdi::oemFixedFont && stock <= gdi::defaultGuiFont &&
+             stock != gdi::defaultPalette)
         m_state.font = LogFont{};
 }
 
@@ -197,23 +246,7 @@ QTransform Canvas::logicalToImage() const
 {
     const DcState &s = m_state;
     double sx = 1, sy = 1;
-    double mmPerUnit = 0;
     switch (s.mapMode) {
-    case gdi::mmLoMetric:
-        mmPerUnit = 0.1;
-        break;
-    case gdi::mmHiMetric:
-        mmPerUnit = 0.01;
-        break;
-    case gdi::mmLoEnglish:
-        mmPerUnit = 0.254;
-        break;
-    case gdi::mmHiEnglish:
-        mmPerUnit = 0.0254;
-        break;
-    case gdi::mmTwips:
-        mmPerUnit = 25.4 / 1440;
-        break;
     case gdi::mmIsotropic:
     case gdi::mmAnisotropic:
         if (s.windowExt.width() != 0)
@@ -229,9 +262,9 @@ QTransform Canvas::logicalToImage() const
     default:
         break;
     }
-    if (mmPerUnit > 0) {
+    if (const std::optional<double> perInch = gdi::metricUnitsPerInch(s.mapMode)) {
         // The metric modes put y upwards.
-        sx = mmPerUnit * m_devicePixelsPerMm;
+        sx = 25.4 / *perInch * m_devicePixelsPerMm;
         sy = -sx;
     }
     const QTransform toDevice(sx, 0, 0, sy, s.viewportOrg.x() - s.windowOrg.x() * sx,
@@ -254,14 +287,21 @@ QPen Canvas::currentPen() const
     pen.setStyle(style);
     pen.setCosmetic(true);
     pen.setWidthF(std::max(1.0, p.width * imageScale()));
-    pen.setCapStyle(Qt::RoundCap);
-    pen.setJoinStyle(Qt::RoundJoin);
+    pen.setCapStyle(capStyle(p.style));
+    pen.setJoinStyle(joinStyle(p.style));
+    pen.setMiterLimit(m_state.miterLimit);
     return pen;
 }
 
 QBrush Canvas::currentBrush(const QTransform &painterTransform) const
 {
     return brushOf(m_state.brush, painterTransform);
+}
+
+QBrush Canvas::brushFor(const LogBrush &brush, const QPainter &painter) const
+{
+    return brushOf(brush, painter.transform() *
+                              QTransform::fromTranslate(m_layerOrigin.x(), m_layerOrigin.y()));
 }
 
 QBrush Canvas::brushOf(const LogBrush &b, const QTransform &painterTransform) const
@@ -319,12 +359,45 @@ void Canvas::drawShape(const QPainterPath &logicalPath, bool fill)
     const QPen pen = currentPen();
     if (pen.style() == Qt::NoPen && (!fill || m_state.brush.style == gdi::bsNull))
         return;
-    prepare(true);
+    const QTransform toImage = logicalToImage();
+    mix(
+        [&](QPainter &p) {
+            p.setTransform(toImage, true);
+            strokeAndFill(p, path, pen, fill);
+        },
+        strokeBounds(toImage.map(path).boundingRect(), pen));
+}
+
+void Canvas::strokeAndFill(QPainter &p, const QPainterPath &path, const QPen &pen, bool fill) const
+{
     if (fill && m_state.brush.style == gdi::bsHatched && m_state.backMode == gdi::opaqueMode)
-        m_painter.fillPath(path, m_state.backColor);
-    m_painter.setPen(pen);
-    m_painter.setBrush(fill ? currentBrush(m_painter.transform()) : QBrush(Qt::NoBrush));
-    m_painter.drawPath(path);
+        p.fillPath(path, m_state.backColor);
+    p.setPen(pen);
+    p.setBrush(fill ? brushFor(m_state.brush, p) : QBrush(Qt::NoBrush));
+    p.drawPath(path);
+}
+
+QRectF Canvas::strokeBounds(const QRectF &imageBounds, const QPen &pen) const
+{
+    if (pen.style() == Qt::NoPen)
+        return imageBounds.adjusted(-1, -1, 1, 1);
+    // A miter reaches at most half the limit times the width from the line; a square cap or
+    // a round join no further than the width.
+    const double reach =
+        pen.widthF() *
+            std::max(1.0, pen.joinStyle() == Qt::SvgMiterJoin ? m_state.miterLimit : 1.0) +
+        2;
+    return imageBounds.adjusted(-reach, -reach, reach, reach);
+}
+
+void Canvas::mix(const std::function<void(QPainter &)> &draw, const QRectF &imageArea)
+{
+    if (m_state.rop2 == gdi::r2CopyPen) {
+        prepare(false);
+        draw(m_painter);
+        return;
+    }
+    combineOnPage(draw, imageArea, ternaryOf(m_state.rop2));
 }
 
 void Canvas::addToPath(const QPainterPath &logicalPath)
@@ -352,7 +425,7 @@ void Canvas::excludeClip(const QRectF &rect)
 void Canvas::selectClipRegion(const std::optional<QPainterPath> &deviceRegion, int mode)
 {
     if (!deviceRegion) {
-        if (mode == 5)
+        if (mode == gdi::rgnCopy)
             m_state.clip.reset();
         return;
     }
@@ -361,19 +434,19 @@ void Canvas::selectClipRegion(const std::optional<QPainterPath> &deviceRegion, i
     whole.addRect(QRectF(m_image.rect()));
     const QPainterPath current = m_state.clip.value_or(whole);
     switch (mode) {
-    case 1:
+    case gdi::rgnAnd:
         m_state.clip = current.intersected(area);
         break;
-    case 2:
+    case gdi::rgnOr:
         m_state.clip = current.united(area);
         break;
-    case 3:
+    case gdi::rgnXor:
         m_state.clip = current.united(area).subtracted(current.intersected(area));
         break;
-    case 4:
+    case gdi::rgnDiff:
         m_state.clip = current.subtracted(area);
         break;
-    case 5:
+    case gdi::rgnCopy:
         m_state.clip = area;
         break;
     default:
@@ -407,10 +480,9 @@ void Canvas::fillPath(bool fill, bool stroke)
     m_path = QPainterPath();
     path.setFillRule(m_state.polyFillMode == gdi::alternateFill ? Qt::OddEvenFill
                                                                 : Qt::WindingFill);
-    prepare(false);
-    m_painter.setPen(stroke ? currentPen() : QPen(Qt::NoPen));
-    m_painter.setBrush(fill ? currentBrush() : QBrush(Qt::NoBrush));
-    m_painter.drawPath(path);
+    const QPen pen = stroke ? currentPen() : QPen(Qt::NoPen);
+    mix([&](QPainter &p) { strokeAndFill(p, path, pen, fill); },
+        strokeBounds(path.boundingRect(), pen));
 }
 
 void Canvas::clipToPath()
@@ -577,8 +649,11 @@ void Canvas::combine(const std::function<void(QPainter &)> &paint, const QRectF 
     if (m_state.clip)
         within = within.intersected(m_state.clip->boundingRect());
     const QRect box = pixelsOf(within);
-    if (box.isEmpty())
+    const qint64 pixels = qint64(box.width()) * box.height();
+    if (box.isEmpty() || pixels > m_mixingBudget)
         return;
+    m_mixingBudget -= pixels;
+    m_layerOrigin = box.topLeft();
     const auto layer = [&](const std::function<void(QPainter &)> &draw) {
         QImage out(box.size(), QImage::Format_ARGB32_Premultiplied);
         out.fill(Qt::transparent);
@@ -591,8 +666,9 @@ void Canvas::combine(const std::function<void(QPainter &)> &paint, const QRectF 
     };
     const QImage source = layer(paint);
     const QImage pattern =
-        usesPattern ? layer([&](QPainter &p) { p.fillRect(box, currentBrush(p.transform())); })
+        usesPattern ? layer([&](QPainter &p) { p.fillRect(box, brushFor(m_state.brush, p)); })
                     : QImage();
+    m_layerOrigin = QPoint();
     for (int y = 0; y < box.height(); ++y) {
         const QRgb *s = reinterpret_cast<const QRgb *>(source.constScanLine(y));
         const QRgb *pat =
@@ -613,12 +689,22 @@ void Canvas::combine(const std::function<void(QPainter &)> &paint, const QRectF 
                           ((bit & 1) ? dst : ~dst);
             }
             result &= 0xffffff;
-            // What leaves the page as it was leaves an unpainted pixel unpainted.
-            if (qAlpha(d[x]) == 0 && result == 0xffffff)
+            // What leaves the page as it shows leaves its pixel as it was: an unpainted one
+            // unpainted, a partly covered one partly covered.
+            if (result == (dst & 0xffffff))
                 continue;
             d[x] = 0xff000000u | result;
         }
     }
+}
+
+void Canvas::combineOnPage(const std::function<void(QPainter &)> &paint, const QRectF &imageArea,
+                           quint32 rop)
+{
+    m_painter.end();
+    combine(paint, imageArea, rop);
+    m_painter.begin(&m_image);
+    m_painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
 }
 
 void Canvas::patBlt(const QRectF &rect, quint32 rop)
@@ -626,47 +712,37 @@ void Canvas::patBlt(const QRectF &rect, quint32 rop)
     prepare(true);
     const QRectF area = rect.normalized();
     switch (rop) {
-    case blackness:
+    case gdi::blackness:
         m_painter.fillRect(area, Qt::black);
         return;
-    case whiteness:
+    case gdi::whiteness:
         m_painter.fillRect(area, Qt::white);
         return;
-    case patCopy:
-        m_painter.fillRect(area, currentBrush(m_painter.transform()));
+    case gdi::patCopy:
+        m_painter.fillRect(area, brushFor(m_state.brush, m_painter));
         return;
     default:
         break;
     }
     const QTransform toImage = logicalToImage();
-    m_painter.end();
-    combine(
+    combineOnPage(
         [&](QPainter &p) {
-            p.fillPath(toImage.map([&] {
-                QPainterPath path;
-                path.addRect(area);
-                return path;
-            }()),
-                       Qt::black);
+            p.setTransform(toImage, true);
+            p.fillRect(area, Qt::black);
         },
         toImage.mapRect(area), rop);
-    m_painter.begin(&m_image);
-    m_painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
 }
 
 void Canvas::invertRegion(const QRegion &region)
 {
     const QTransform toImage = logicalToImage();
-    m_painter.end();
-    combine(
+    combineOnPage(
         [&](QPainter &p) {
             p.setTransform(toImage, true);
             for (const QRect &rect : region)
                 p.fillRect(rect, Qt::black);
         },
-        toImage.mapRect(QRectF(region.boundingRect())), dstInvert);
-    m_painter.begin(&m_image);
-    m_painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+        toImage.mapRect(QRectF(region.boundingRect())), gdi::dstInvert);
 }
 
 void Canvas::fillRegion(const QRegion &region, std::optional<quint32> brushSlot)
@@ -687,12 +763,18 @@ void Canvas::fillRegion(const QRegion &region, std::optional<quint32> brushSlot)
             return;
         }
     }
-    prepare(true);
-    m_painter.setRenderHint(QPainter::Antialiasing, false);
-    const QBrush fill = brushOf(brush, m_painter.transform());
-    for (const QRect &rect : region)
-        m_painter.fillRect(rect, fill);
-    m_painter.setRenderHint(QPainter::Antialiasing, true);
+    const QTransform toImage = logicalToImage();
+    mix(
+        [&](QPainter &p) {
+            p.setTransform(toImage, true);
+            const bool smooth = p.testRenderHint(QPainter::Antialiasing);
+            p.setRenderHint(QPainter::Antialiasing, false);
+            const QBrush fill = brushFor(brush, p);
+            for (const QRect &rect : region)
+                p.fillRect(rect, fill);
+            p.setRenderHint(QPainter::Antialiasing, smooth);
+        },
+        toImage.mapRect(QRectF(region.boundingRect())));
 }
 
 void Canvas::frameRegion(const QRegion &region, quint32 brushSlot, const QSize &stroke)
@@ -756,54 +838,6 @@ void Canvas::gradientTriangle(const QPolygonF &logicalCorners, const QColor colo
     }
     prepare(false);
     m_painter.drawImage(box.topLeft(), shade);
-}
-
-void Canvas::drawBitmap(const QRectF &dest, const Dib &dib, const QRectF &source, quint32 rop)
-{
-    if (rop == blackness || rop == whiteness) {
-        patBlt(dest, rop);
-        return;
-    }
-    const QRect bounds = dib.image.rect();
-    QRectF from = source.normalized();
-    if (dib.bottomUp)
-        from.moveTop(bounds.height() - from.top() - from.height());
-    const QRect picked = from.toAlignedRect().intersected(bounds);
-    if (picked.isEmpty() || dest.width() == 0 || dest.height() == 0)
-        return;
-    const QImage part = dib.image.copy(picked).mirrored(dest.width() < 0, dest.height() < 0);
-    if (rop == srcCopy) {
-        prepare(true);
-        m_painter.drawImage(dest.normalized(), part);
-        return;
-    }
-    const QTransform toImage = logicalToImage();
-    const QImage opaque = part.convertToFormat(QImage::Format_RGB32);
-    m_painter.end();
-    combine(
-        [&](QPainter &p) {
-            p.setTransform(toImage, true);
-            p.drawImage(dest.normalized(), opaque);
-        },
-        toImage.mapRect(dest.normalized()), rop);
-    m_painter.begin(&m_image);
-    m_painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
-}
-
-void Canvas::blendBitmap(const QRectF &dest, const Dib &dib, const QRectF &source, double opacity)
-{
-    const QRect bounds = dib.image.rect();
-    QRectF from = source.normalized();
-    if (dib.bottomUp)
-        from.moveTop(bounds.height() - from.top() - from.height());
-    const QRect picked = from.toAlignedRect().intersected(bounds);
-    if (picked.isEmpty() || dest.width() == 0 || dest.height() == 0)
-        return;
-    prepare(true);
-    m_painter.setOpacity(std::clamp(opacity, 0.0, 1.0));
-    m_painter.drawImage(dest.normalized(),
-                        dib.image.copy(picked).mirrored(dest.width() < 0, dest.height() < 0));
-    m_painter.setOpacity(1);
 }
 
 } // namespace picture::metafile

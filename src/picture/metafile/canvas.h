@@ -54,7 +54,7 @@ public:
     void restoreDc(int which);
 
     void intersectClip(const QRectF &rect);
-    // A region in device units combined with the clip as RGN_AND (1) to RGN_COPY (5) say;
+    // A region in device units combined with the clip as a gdi::RegionMode says;
     // copying no region clips nothing.
     void selectClipRegion(const std::optional<QPainterPath> &deviceRegion, int mode);
     void excludeClip(const QRectF &rect);
@@ -83,11 +83,27 @@ public:
     void drawBitmap(const QRectF &dest, const Dib &dib, const QRectF &source, quint32 rop);
     // A bitmap with its own alpha, or one whole opacity, laid over what is there.
     void blendBitmap(const QRectF &dest, const Dib &dib, const QRectF &source, double opacity);
+    // A bitmap but for its pixels of one colour.
+    void transparentBitmap(const QRectF &dest, const Dib &dib, const QRectF &source,
+                           QRgb transparent);
+    // A bitmap unstretched, combined with the page by the foreground operation of a
+    // quaternary one (its third byte) where a monochrome mask is set and by the background
+    // one (its fourth byte) where it is not; without a mask, by the foreground one.
+    void maskedBitmap(const QRectF &dest, const Dib &dib, const QPointF &sourceAt, const Dib *mask,
+                      const QPointF &maskAt, quint32 rop4);
+    // A bitmap laid on the parallelogram of three corners (top left, top right, bottom left),
+    // where a monochrome mask, if any, is set.
+    void parallelogramBitmap(const QPolygonF &corners, const Dib &dib, const QRectF &source,
+                             const Dib *mask, const QPointF &maskAt);
     void textOut(const TextRun &run);
     // Regions in logical units; without a brush slot, with the current brush.
     void fillRegion(const QRegion &region, std::optional<quint32> brushSlot);
     void frameRegion(const QRegion &region, quint32 brushSlot, const QSize &stroke);
     void invertRegion(const QRegion &region);
+    // The region an object slot holds, if it holds one.
+    std::optional<QRegion> regionAt(quint32 slot) const;
+    // A region in logical units as the whole clip.
+    void clipToRegion(const QRegion &region);
     // Shading between colours given at the corners of a rectangle or of a triangle.
     void gradientRect(const QRectF &rect, const QColor &from, const QColor &to, bool vertical);
     void gradientTriangle(const QPolygonF &corners, const QColor colours[3]);
@@ -101,12 +117,26 @@ private:
     // The current brush for a painter with a transform; patterns stay in device pixels.
     QBrush currentBrush(const QTransform &painterTransform = {}) const;
     QBrush brushOf(const LogBrush &brush, const QTransform &painterTransform) const;
+    // A brush for a painter on the page or on a layer of combine(): patterns lie in the page's
+    // pixels either way.
+    QBrush brushFor(const LogBrush &brush, const QPainter &painter) const;
     QPainterPath arcPath(const QRectF &box, const QPointF &start, const QPointF &end,
                          int kind) const;
     // Combines what paint() draws, in picture pixels, with the picture by a ternary raster
     // operation, the way GDI does on a white page.
     void combine(const std::function<void(QPainter &)> &paint, const QRectF &imageArea,
                  quint32 rop);
+    // combine() with the canvas's painter put aside meanwhile.
+    void combineOnPage(const std::function<void(QPainter &)> &paint, const QRectF &imageArea,
+                       quint32 rop);
+    // Draws with the current binary raster operation: straight onto the page for a plain copy,
+    // else through combine(). The painter comes without a transform, in picture pixels;
+    // imageArea bounds what draw may paint.
+    void mix(const std::function<void(QPainter &)> &draw, const QRectF &imageArea);
+    void strokeAndFill(QPainter &painter, const QPainterPath &path, const QPen &pen,
+                       bool fill) const;
+    // Where a path's stroke may reach beyond the path's bounds.
+    QRectF strokeBounds(const QRectF &imageBounds, const QPen &pen) const;
     void prepare(bool withTransform);
     void drawShape(const QPainterPath &logicalPath, bool fill);
     void addToPath(const QPainterPath &logicalPath);
@@ -124,6 +154,10 @@ private:
     // Pixels that gradient triangles may still shade, so that a hostile file cannot make
     // the work unbounded.
     qint64 m_shadingBudget = qint64(1) << 26;
+    // Likewise the pixels that raster operations may combine with the page.
+    qint64 m_mixingBudget = qint64(1) << 27;
+    // The page pixel at the top left of the layer combine() paints, while it paints one.
+    QPoint m_layerOrigin;
     QPainterPath m_path;
 };
 

@@ -3,9 +3,11 @@
 #include "picture/bytereader.h"
 #include "picture/metafile/canvas.h"
 #include "picture/metafile/dib.h"
+#include "picture/metafile/fields.h"
 #include "picture/metafile/picturesize.h"
 #include "picture/metafile/records.h"
 #include "picture/metafile/textcodec.h"
+#include "picture/pictureerror.h"
 #include "picture/sniffer.h"
 
 #include <algorithm>
@@ -19,10 +21,6 @@ constexpr qint64 maxRecords = 1'000'000;
 // Pattern brushes are small tiles; a larger one is not worth its memory.
 constexpr qint64 maxPatternPixels = 1 << 20;
 
-QColor colour(const ByteReader &r, qint64 at)
-{
-    return QColor(r.u8(at), r.u8(at + 1), r.u8(at + 2));
-}
 QPointF pointL(const ByteReader &r, qint64 at)
 {
     return QPointF(r.i32(at), r.i32(at + 4));
@@ -48,8 +46,15 @@ private:
     void createPatternBrush(const ByteReader &r, bool mono);
     void createFont(const ByteReader &r);
     void text(const ByteReader &r, bool wide);
+    // The bitmap whose offset and size of header, then of bits, are four fields from infoAt.
+    std::optional<Dib> dibAt(const ByteReader &r, qint64 infoAt, quint32 usage,
+                             bool alpha = false) const;
     void bitmap(const ByteReader &r, const QRectF &dest, const QRectF &source, qint64 infoAt,
                 quint32 usage, quint32 rop);
+    void transparentBlt(const ByteReader &r);
+    void maskBlt(const ByteReader &r);
+    void plgBlt(const ByteReader &r);
+    void setMiterLimit(const ByteReader &r);
     void clipRegion(const ByteReader &r);
     void smallText(const ByteReader &r);
     void gradientFill(const ByteReader &r);
@@ -62,11 +67,11 @@ private:
     qint64 m_regionBudget = 65536;
 };
 
-// A region's rectangles, from a RGNDATA of at most a length.
-// The same as a region to fill. Coordinates are kept within a range where shifting them by
-// a frame's width cannot overflow. Joining rectangles into a region is not linear in their
-// number, so a region may have only so many, and a file only so many in all its regions.
-std::optional<QRegion> fillRegionAt(const ByteReader &r, qint64 at, qint64 length, qint64 &budget)
+// A region's rectangles, from a RGNDATA of at most a length. Coordinates are kept within a range
+// where shifting them by a frame's width cannot overflow. Joining rectangles into a region is not
+// linear in their number, so a region may have only so many, and a file only so many in all its
+// regions.
+std::optional<QRegion> regionAt(const ByteReader &r, qint64 at, qint64 length, qint64 &budget)
 {
     constexpr qint64 maxRects = 8192;
     constexpr int far = 1 << 28;
@@ -84,18 +89,6 @@ std::optional<QRegion> fillRegionAt(const ByteReader &r, qint64 at, qint64 lengt
             QRect(QPoint(v(0), v(4)), QPoint(v(8), v(12))).normalized().adjusted(0, 0, -1, -1);
     }
     return region;
-}
-
-std::optional<QPainterPath> regionAt(const ByteReader &r, qint64 at, qint64 length)
-{
-    const ByteReader region = r.sub(at, length);
-    const qint64 count = region.u32(8);
-    if (region.size() < 32 || !region.has(32, count * 16))
-        return std::nullopt;
-    QPainterPath area;
-    for (qint64 i = 0; i < count; ++i)
-        area.addRect(rectL(region, 32 + i * 16).normalized());
-    return area.simplified();
 }
 
 void EmfPlayer::createPalette(const ByteReader &r)
@@ -173,14 +166,7 @@ void EmfPlayer::alphaBlend(const ByteReader &r)
     const QRectF source(r.i32(44), r.i32(48), r.i32(100), r.i32(104));
     const double opacity = r.u8(42) / 255.0;
     const bool perPixel = r.u8(43) & acSrcAlpha;
-    const qint64 infoSize = r.u32(88);
-    if (infoSize == 0 || r.u32(80) > 1)
-        return;
-    const QList<QRgb> palette = m_canvas.logicalPalette();
-    const std::optional<Dib> dib =
-        decodeDib(r.bytes(r.u32(84), infoSize), r.bytes(r.u32(92), r.u32(96)), m_maxPixels,
-                  r.u32(80) == 1 ? &palette : nullptr, perPixel);
-    if (dib)
+    if (const std::optional<Dib> dib = dibAt(r, 84, r.u32(80), perPixel))
         m_canvas.blendBitmap(dest, *dib, source, opacity);
 }
 
@@ -234,15 +220,18 @@ void EmfPlayer::createPen(const ByteReader &r, bool extended)
         return;
     LogPen pen;
     if (extended) {
-        pen.style = static_cast<int>(r.u32(28));
+        pen.style = r.u32(28);
+        // Ends and joins are those of geometric pens; a cosmetic pen's line is one pixel.
+        if (!(pen.style & gdi::psGeometric))
+            pen.style &= ~quint32(gdi::psEndCapMask | gdi::psJoinMask);
         pen.width = r.u32(32);
-        pen.color = colour(r, 40);
+        pen.color = colorRef(r, 40);
         if (r.u32(36) == quint32(gdi::bsNull))
             pen.style = gdi::psNull;
     } else {
-        pen.style = static_cast<int>(r.u32(12));
+        pen.style = r.u32(12);
         pen.width = r.i32(16);
-        pen.color = colour(r, 24);
+        pen.color = colorRef(r, 24);
     }
     m_canvas.storeObject(r.u32(8), pen);
 }
@@ -253,7 +242,7 @@ void EmfPlayer::createBrush(const ByteReader &r)
         return;
     LogBrush brush;
     brush.style = static_cast<int>(r.u32(12));
-    brush.color = colour(r, 16);
+    brush.color = colorRef(r, 16);
     brush.hatch = static_cast<int>(r.u32(20));
     m_canvas.storeObject(r.u32(8), brush);
 }
@@ -336,23 +325,81 @@ void EmfPlayer::text(const ByteReader &r, bool wide)
     m_canvas.textOut(run);
 }
 
+std::optional<Dib> EmfPlayer::dibAt(const ByteReader &r, qint64 infoAt, quint32 usage,
+                                    bool alpha) const
+{
+    // DIB_RGB_COLORS, or DIB_PAL_COLORS: indexes into the logical palette.
+    const qint64 infoSize = r.u32(infoAt + 4);
+    if (infoSize == 0 || usage > 1)
+        return std::nullopt;
+    const QList<QRgb> palette = m_canvas.logicalPalette();
+    return decodeDib(r.bytes(r.u32(infoAt), infoSize),
+                     r.bytes(r.u32(infoAt + 8), r.u32(infoAt + 12)), m_maxPixels,
+                     usage == 1 ? &palette : nullptr, alpha);
+}
+
 void EmfPlayer::bitmap(const ByteReader &r, const QRectF &dest, const QRectF &source, qint64 infoAt,
                        quint32 usage, quint32 rop)
 {
-    const qint64 infoSize = r.u32(infoAt + 4);
-    if (infoSize == 0) {
+    // Without a bitmap the operation combines the brush with the page.
+    if (r.u32(infoAt + 4) == 0) {
         m_canvas.patBlt(dest, rop);
         return;
     }
-    // DIB_RGB_COLORS, or DIB_PAL_COLORS: indexes into the logical palette.
-    if (usage > 1)
-        return;
-    const QList<QRgb> palette = m_canvas.logicalPalette();
-    const std::optional<Dib> dib =
-        decodeDib(r.bytes(r.u32(infoAt), infoSize), r.bytes(r.u32(infoAt + 8), r.u32(infoAt + 12)),
-                  m_maxPixels, usage == 1 ? &palette : nullptr);
-    if (dib)
+    if (const std::optional<Dib> dib = dibAt(r, infoAt, usage))
         m_canvas.drawBitmap(dest, *dib, source, rop);
+}
+
+void EmfPlayer::transparentBlt(const ByteReader &r)
+{
+    if (!r.has(0, 108))
+        return;
+    if (const std::optional<Dib> dib = dibAt(r, 84, r.u32(80)))
+        m_canvas.transparentBitmap(QRectF(r.i32(24), r.i32(28), r.i32(32), r.i32(36)), *dib,
+                                   QRectF(r.i32(44), r.i32(48), r.i32(100), r.i32(104)),
+                                   colorRef(r, 40).rgb());
+}
+
+void EmfPlayer::maskBlt(const ByteReader &r)
+{
+    if (!r.has(0, 128))
+        return;
+    const QRectF dest(r.i32(24), r.i32(28), r.i32(32), r.i32(36));
+    const quint32 rop4 = r.u32(40);
+    const QPointF sourceAt = pointL(r, 44), maskAt = pointL(r, 100);
+    // Without a source bitmap, only the brush and the page take part.
+    if (r.u32(88) == 0) {
+        m_canvas.patBlt(dest, rop4 & 0x00ffffffu);
+        return;
+    }
+    const std::optional<Dib> dib = dibAt(r, 84, r.u32(80));
+    const std::optional<Dib> mask = dibAt(r, 112, r.u32(108));
+    if (dib)
+        m_canvas.maskedBitmap(dest, *dib, sourceAt, mask ? &*mask : nullptr, maskAt, rop4);
+}
+
+void EmfPlayer::plgBlt(const ByteReader &r)
+{
+    if (!r.has(0, 140))
+        return;
+    const QPolygonF corners{pointL(r, 24), pointL(r, 32), pointL(r, 40)};
+    const std::optional<Dib> dib = dibAt(r, 96, r.u32(92));
+    const std::optional<Dib> mask = dibAt(r, 124, r.u32(120));
+    if (dib)
+        m_canvas.parallelogramBitmap(corners, *dib,
+                                     QRectF(r.i32(48), r.i32(52), r.i32(56), r.i32(60)),
+                                     mask ? &*mask : nullptr, pointL(r, 112));
+}
+
+void EmfPlayer::setMiterLimit(const ByteReader &r)
+{
+    // GDI records the limit as a float; some writers store a whole number instead, which
+    // read as a float is far below one.
+    constexpr double farthest = 1e4;
+    const double asFloat = r.f32(8);
+    const double limit = std::isfinite(asFloat) && asFloat >= 1 ? asFloat : double(r.u32(8));
+    if (limit >= 1 && limit <= farthest)
+        m_canvas.state().miterLimit = limit;
 }
 
 void EmfPlayer::clipRegion(const ByteReader &r)
@@ -363,8 +410,11 @@ void EmfPlayer::clipRegion(const ByteReader &r)
         m_canvas.selectClipRegion(std::nullopt, mode);
         return;
     }
-    if (const auto area = regionAt(r, 16, size))
-        m_canvas.selectClipRegion(*area, mode);
+    if (const auto region = regionAt(r, 16, size, m_regionBudget)) {
+        QPainterPath area;
+        area.addRegion(*region);
+        m_canvas.selectClipRegion(area, mode);
+    }
 }
 
 void EmfPlayer::worldTransform(const ByteReader &r, bool modify)
@@ -443,7 +493,7 @@ void EmfPlayer::play(EmfRecord type, const ByteReader &r)
         s.viewportOrg = pointL(r, 8);
         break;
     case EmfRecord::SetPixelV:
-        m_canvas.setPixel(pointL(r, 8), colour(r, 16));
+        m_canvas.setPixel(pointL(r, 8), colorRef(r, 16));
         break;
     case EmfRecord::SetMapMode:
         if (r.u32(8) >= gdi::mmText && r.u32(8) <= gdi::mmAnisotropic)
@@ -455,14 +505,30 @@ void EmfPlayer::play(EmfRecord type, const ByteReader &r)
     case EmfRecord::SetPolyFillMode:
         s.polyFillMode = static_cast<int>(r.u32(8));
         break;
+    case EmfRecord::SetRop2:
+        if (r.u32(8) >= gdi::r2Black && r.u32(8) <= gdi::r2White)
+            s.rop2 = static_cast<int>(r.u32(8));
+        break;
+    case EmfRecord::SetMiterLimit:
+        setMiterLimit(r);
+        break;
+    case EmfRecord::TransparentBlt:
+        transparentBlt(r);
+        break;
+    case EmfRecord::MaskBlt:
+        maskBlt(r);
+        break;
+    case EmfRecord::PlgBlt:
+        plgBlt(r);
+        break;
     case EmfRecord::SetTextAlign:
         s.textAlign = static_cast<int>(r.u32(8));
         break;
     case EmfRecord::SetTextColor:
-        s.textColor = colour(r, 8);
+        s.textColor = colorRef(r, 8);
         break;
     case EmfRecord::SetBkColor:
-        s.backColor = colour(r, 8);
+        s.backColor = colorRef(r, 8);
         break;
     case EmfRecord::MoveToEx:
         m_canvas.moveTo(pointL(r, 8));
@@ -558,7 +624,7 @@ void EmfPlayer::play(EmfRecord type, const ByteReader &r)
     case EmfRecord::SetDiBitsToDevice:
         if (r.has(0, 76))
             bitmap(r, QRectF(r.i32(24), r.i32(28), r.i32(40), r.i32(44)),
-                   QRectF(r.i32(32), r.i32(36), r.i32(40), r.i32(44)), 48, r.u32(64), 0x00CC0020);
+                   QRectF(r.i32(32), r.i32(36), r.i32(40), r.i32(44)), 48, r.u32(64), gdi::srcCopy);
         break;
     case EmfRecord::StretchDiBits:
         if (r.has(0, 80))
@@ -575,18 +641,18 @@ void EmfPlayer::play(EmfRecord type, const ByteReader &r)
         m_canvas.arcTo(rectL(r, 8), pointL(r, 24), pointL(r, 32));
         break;
     case EmfRecord::FillRgn:
-        if (const auto region = fillRegionAt(r, 32, r.u32(24), m_regionBudget))
+        if (const auto region = regionAt(r, 32, r.u32(24), m_regionBudget))
             m_canvas.fillRegion(*region, r.u32(28));
         break;
     case EmfRecord::FrameRgn:
-        if (const auto region = fillRegionAt(r, 40, r.u32(24), m_regionBudget))
+        if (const auto region = regionAt(r, 40, r.u32(24), m_regionBudget))
             m_canvas.frameRegion(
                 *region, r.u32(28),
                 QSize(std::clamp(r.i32(32), 0, 1 << 16), std::clamp(r.i32(36), 0, 1 << 16)));
         break;
     case EmfRecord::InvertRgn:
     case EmfRecord::PaintRgn:
-        if (const auto region = fillRegionAt(r, 28, r.u32(24), m_regionBudget)) {
+        if (const auto region = regionAt(r, 28, r.u32(24), m_regionBudget)) {
             if (type == EmfRecord::InvertRgn)
                 m_canvas.invertRegion(*region);
             else
@@ -617,6 +683,7 @@ void EmfPlayer::play(EmfRecord type, const ByteReader &r)
         createPen(r, true);
         break;
     default:
+        qCDebug(lcPicture, "EMF record %u passed over", quint32(type));
         break;
     }
 }

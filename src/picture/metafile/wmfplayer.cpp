@@ -3,9 +3,11 @@
 #include "picture/bytereader.h"
 #include "picture/metafile/canvas.h"
 #include "picture/metafile/dib.h"
+#include "picture/metafile/fields.h"
 #include "picture/metafile/picturesize.h"
 #include "picture/metafile/records.h"
 #include "picture/metafile/textcodec.h"
+#include "picture/pictureerror.h"
 #include "picture/sniffer.h"
 
 #include <QStringDecoder>
@@ -15,12 +17,7 @@ namespace {
 
 constexpr qint64 maxRecords = 1'000'000;
 constexpr qint64 maxPatternPixels = 1 << 20;
-constexpr quint32 srcCopy = 0x00CC0020;
 
-QColor colour(const ByteReader &r, qint64 at)
-{
-    return QColor(r.u8(at), r.u8(at + 1), r.u8(at + 2));
-}
 // WMF parameters come last-first: y before x, bottom-right before top-left.
 QPointF pointYX(const ByteReader &r, qint64 at)
 {
@@ -66,6 +63,8 @@ private:
     void createPatternBrush(const ByteReader &r);
     void createBitmapPatternBrush(const ByteReader &r);
     void createPalette(const ByteReader &r);
+    void createRegion(const ByteReader &r);
+    void regionRecord(WmfRecord function, const ByteReader &r);
     void textOut(const ByteReader &r);
     void extTextOut(const ByteReader &r);
     void dibBlt(const ByteReader &r, bool stretch);
@@ -76,6 +75,8 @@ private:
     Canvas &m_canvas;
     bool m_placeable;
     qint64 m_maxPixels;
+    // Rectangles that regions may still hold: joining them is not linear in their number.
+    qint64 m_regionBudget = 65536;
 };
 
 QPolygonF WmfPlayer::points(const ByteReader &r, qint64 countAt) const
@@ -131,10 +132,12 @@ void WmfPlayer::createPatternBrush(const ByteReader &r)
     LogBrush brush;
     brush.style = gdi::bsDibPattern;
     brush.color = Qt::gray;
-    if (r.u16(6) != gdi::bsPattern && r.u16(8) <= 1) {
+    // A BS_PATTERN brush's bitmap has colours of its own, whatever the usage field says.
+    const quint16 usage = r.u16(6) == gdi::bsPattern ? 0 : r.u16(8);
+    if (usage <= 1) {
         const QList<QRgb> palette = m_canvas.logicalPalette();
         if (const std::optional<Dib> dib = decodePackedDib(
-                r.bytes(10, r.size() - 10), maxPatternPixels, r.u16(8) == 1 ? &palette : nullptr))
+                r.bytes(10, r.size() - 10), maxPatternPixels, usage == 1 ? &palette : nullptr))
             brush.pattern = dib->image;
     }
     m_canvas.storeInFreeSlot(brush);
@@ -175,6 +178,61 @@ void WmfPlayer::createPalette(const ByteReader &r)
             palette.colours << qRgb(r.u8(10 + 4 * i), r.u8(11 + 4 * i), r.u8(12 + 4 * i));
     }
     m_canvas.storeInFreeSlot(palette);
+}
+
+void WmfPlayer::createRegion(const ByteReader &r)
+{
+    // A region object: a header of 22 bytes, then its scans, each a band of rows with the
+    // left and right ends of the runs it covers, ends excluded.
+    constexpr qint64 scansAt = 6 + 22;
+    constexpr qint64 maxRects = 8192;
+    const qint64 scans = r.u16(6 + 10);
+    QRegion region;
+    qint64 at = scansAt, rects = 0;
+    for (qint64 i = 0; i < scans; ++i) {
+        const qint64 ends = r.u16(at);
+        const int top = r.i16(at + 2), bottom = r.i16(at + 4);
+        rects += ends / 2;
+        if (ends % 2 || !r.has(at, 8 + ends * 2) || rects > std::min(maxRects, m_regionBudget)) {
+            m_canvas.storeInFreeSlot(std::monostate{});
+            return;
+        }
+        for (qint64 e = 0; e < ends; e += 2) {
+            const int left = r.i16(at + 6 + e * 2), right = r.i16(at + 8 + e * 2);
+            if (right > left && bottom > top)
+                region += QRect(left, top, right - left, bottom - top);
+        }
+        at += 8 + ends * 2;
+    }
+    m_regionBudget -= rects;
+    m_canvas.storeInFreeSlot(LogRegion{region});
+}
+
+void WmfPlayer::regionRecord(WmfRecord function, const ByteReader &r)
+{
+    const std::optional<QRegion> region = m_canvas.regionAt(r.u16(6));
+    if (!region)
+        return;
+    switch (function) {
+    case WmfRecord::SelectClipRegion:
+        m_canvas.clipToRegion(*region);
+        break;
+    case WmfRecord::PaintRegion:
+        m_canvas.fillRegion(*region, std::nullopt);
+        break;
+    case WmfRecord::InvertRegion:
+        m_canvas.invertRegion(*region);
+        break;
+    case WmfRecord::FillRegion:
+        m_canvas.fillRegion(*region, r.u16(8));
+        break;
+    case WmfRecord::FrameRegion:
+        m_canvas.frameRegion(*region, r.u16(8),
+                             QSize(std::max<int>(r.i16(12), 0), std::max<int>(r.i16(10), 0)));
+        break;
+    default:
+        break;
+    }
 }
 
 void WmfPlayer::textOut(const ByteReader &r)
@@ -263,7 +321,7 @@ void WmfPlayer::play(WmfRecord function, const ByteReader &r)
     DcState &s = m_canvas.state();
     switch (function) {
     case WmfRecord::SetBkColor:
-        s.backColor = colour(r, 6);
+        s.backColor = colorRef(r, 6);
         break;
     case WmfRecord::SetBkMode:
         s.backMode = r.u16(6);
@@ -275,8 +333,22 @@ void WmfPlayer::play(WmfRecord function, const ByteReader &r)
     case WmfRecord::SetPolyFillMode:
         s.polyFillMode = r.u16(6);
         break;
+    case WmfRecord::SetRop2:
+        if (r.u16(6) >= gdi::r2Black && r.u16(6) <= gdi::r2White)
+            s.rop2 = r.u16(6);
+        break;
+    case WmfRecord::CreateRegion:
+        createRegion(r);
+        break;
+    case WmfRecord::SelectClipRegion:
+    case WmfRecord::PaintRegion:
+    case WmfRecord::InvertRegion:
+    case WmfRecord::FillRegion:
+    case WmfRecord::FrameRegion:
+        regionRecord(function, r);
+        break;
     case WmfRecord::SetTextColor:
-        s.textColor = colour(r, 6);
+        s.textColor = colorRef(r, 6);
         break;
     case WmfRecord::SetWindowOrg:
         s.windowOrg = pointYX(r, 6);
@@ -350,7 +422,7 @@ void WmfPlayer::play(WmfRecord function, const ByteReader &r)
         m_canvas.saveDc();
         break;
     case WmfRecord::SetPixel:
-        m_canvas.setPixel(pointYX(r, 10), colour(r, 6));
+        m_canvas.setPixel(pointYX(r, 10), colorRef(r, 6));
         break;
     case WmfRecord::TextOut:
         textOut(r);
@@ -387,7 +459,7 @@ void WmfPlayer::play(WmfRecord function, const ByteReader &r)
         if (r.u16(6) != 0)
             break;
         const QSizeF size(r.i16(18), r.i16(16));
-        drawDib(r, 24, QRectF(pointYX(r, 20), size), QRectF(pointYX(r, 12), size), srcCopy);
+        drawDib(r, 24, QRectF(pointYX(r, 20), size), QRectF(pointYX(r, 12), size), gdi::srcCopy);
         break;
     }
     case WmfRecord::DibCreatePatternBrush:
@@ -400,7 +472,7 @@ void WmfPlayer::play(WmfRecord function, const ByteReader &r)
         LogPen pen;
         pen.style = r.u16(6);
         pen.width = r.i16(8);
-        pen.color = colour(r, 12);
+        pen.color = colorRef(r, 12);
         m_canvas.storeInFreeSlot(pen);
         break;
     }
@@ -410,7 +482,7 @@ void WmfPlayer::play(WmfRecord function, const ByteReader &r)
     case WmfRecord::CreateBrushIndirect: {
         LogBrush brush;
         brush.style = r.u16(6);
-        brush.color = colour(r, 8);
+        brush.color = colorRef(r, 8);
         brush.hatch = r.u16(12);
         m_canvas.storeInFreeSlot(brush);
         break;
@@ -424,13 +496,13 @@ void WmfPlayer::play(WmfRecord function, const ByteReader &r)
     case WmfRecord::SelectPalette:
         m_canvas.selectPalette(r.u16(6));
         break;
-    // Regions and old bitmaps are not drawn, but take a slot like any object.
-    case WmfRecord::CreateRegion:
+    // Old bitmaps are not drawn, but take a slot like any object.
     case WmfRecord::CreateBitmapIndirect:
     case WmfRecord::CreateBitmap:
         m_canvas.storeInFreeSlot(std::monostate{});
         break;
     default:
+        qCDebug(lcPicture, "WMF record 0x%04x passed over", unsigned(function));
         break;
     }
 }
@@ -486,26 +558,8 @@ std::optional<Layout> plainLayout(const ByteReader &in, qint64 start, qint64 max
         size = pictureSize(std::abs(viewportExt->width()) / 96,
                            std::abs(viewportExt->height()) / 96, maxPixels, why);
     } else {
-        double unitsPerInch = 1440;
-        switch (mapMode) {
-        case gdi::mmText:
-            unitsPerInch = 96;
-            break;
-        case gdi::mmLoMetric:
-            unitsPerInch = 254;
-            break;
-        case gdi::mmHiMetric:
-            unitsPerInch = 2540;
-            break;
-        case gdi::mmLoEnglish:
-            unitsPerInch = 100;
-            break;
-        case gdi::mmHiEnglish:
-            unitsPerInch = 1000;
-            break;
-        default:
-            break;
-        }
+        const double unitsPerInch =
+            mapMode == gdi::mmText ? 96 : gdi::metricUnitsPerInch(mapMode).value_or(1440);
         size = pictureSize(std::abs(windowExt->width()) / unitsPerInch,
                            std::abs(windowExt->height()) / unitsPerInch, maxPixels, why);
     }
