@@ -429,7 +429,11 @@ void Canvas::selectClipRegion(const std::optional<QPainterPath> &deviceRegion, i
             m_state.clip.reset();
         return;
     }
-    const QPainterPath area = m_deviceToImage.map(*deviceRegion);
+    combineClip(m_deviceToImage.map(*deviceRegion), mode);
+}
+
+void Canvas::combineClip(const QPainterPath &area, int mode)
+{
     QPainterPath whole;
     whole.addRect(QRectF(m_image.rect()));
     const QPainterPath current = m_state.clip.value_or(whole);
@@ -485,10 +489,10 @@ void Canvas::fillPath(bool fill, bool stroke)
         strokeBounds(path.boundingRect(), pen));
 }
 
-void Canvas::clipToPath()
+void Canvas::clipToPath(int mode)
 {
     m_inPath = false;
-    m_state.clip = m_state.clip ? m_state.clip->intersected(m_path) : m_path;
+    combineClip(m_path, mode);
     m_path = QPainterPath();
 }
 

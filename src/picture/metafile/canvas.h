@@ -64,7 +64,8 @@ public:
     void abortPath();
     void closeFigure();
     void fillPath(bool fill, bool stroke);
-    void clipToPath();
+    // The path combined with the clip as a gdi::RegionMode says.
+    void clipToPath(int mode);
 
     void rectangle(const QRectF &rect);
     void roundRect(const QRectF &rect, const QSizeF &corner);
@@ -112,6 +113,8 @@ public:
 
 private:
     QTransform logicalToImage() const;
+    // An area in picture pixels combined with the clip as a gdi::RegionMode says.
+    void combineClip(const QPainterPath &area, int mode);
     double imageScale() const;
     QPen currentPen() const;
     // The current brush for a painter with a transform; patterns stay in device pixels.

@@ -603,7 +603,7 @@ void EmfPlayer::play(EmfRecord type, const ByteReader &r)
         m_canvas.fillPath(type != EmfRecord::StrokePath, type != EmfRecord::FillPath);
         break;
     case EmfRecord::SelectClipPath:
-        m_canvas.clipToPath();
+        m_canvas.clipToPath(static_cast<int>(r.u32(8)));
         break;
     case EmfRecord::AbortPath:
         m_canvas.abortPath();
