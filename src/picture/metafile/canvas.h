@@ -81,7 +81,10 @@ public:
     void arcTo(const QRectF &box, const QPointF &start, const QPointF &end);
     void setPixel(const QPointF &point, const QColor &colour);
     void patBlt(const QRectF &rect, quint32 rop);
-    void drawBitmap(const QRectF &dest, const Dib &dib, const QRectF &source, quint32 rop);
+    // The source rectangle counts its rows from the bottom of a bottom-up bitmap where
+    // rowsFromBottom says so (StretchDIBits, SetDIBitsToDevice), else from the top.
+    void drawBitmap(const QRectF &dest, const Dib &dib, const QRectF &source, quint32 rop,
+                    bool rowsFromBottom);
     // A bitmap with its own alpha, or one whole opacity, laid over what is there.
     void blendBitmap(const QRectF &dest, const Dib &dib, const QRectF &source, double opacity);
     // A bitmap but for its pixels of one colour.

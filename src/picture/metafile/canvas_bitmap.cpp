@@ -9,13 +9,14 @@
 namespace picture::metafile {
 namespace {
 
-// The pixels a source rectangle picks from a bitmap, upright; the rectangle counts its rows
-// from the bottom of a bottom-up bitmap. Null where it picks none.
-QImage pickedPart(const Dib &dib, const QRectF &source)
+// The pixels a source rectangle picks from a bitmap, upright. Null where it picks none. Most
+// records give the rectangle in the source device context, top down; the rectangles of
+// StretchDIBits and SetDIBitsToDevice count their rows from the bottom of a bottom-up bitmap.
+QImage pickedPart(const Dib &dib, const QRectF &source, bool rowsFromBottom = false)
 {
     const QRect bounds = dib.image.rect();
     QRectF from = source.normalized();
-    if (dib.bottomUp)
+    if (rowsFromBottom && dib.bottomUp)
         from.moveTop(bounds.height() - from.top() - from.height());
     // Taken within the bitmap first, so that no far coordinate of a file becomes an integer.
     const QRect picked = from.intersected(QRectF(bounds)).toAlignedRect().intersected(bounds);
@@ -43,13 +44,14 @@ template <typename Keep> QImage keptPixels(const QImage &part, Keep keep)
 
 } // namespace
 
-void Canvas::drawBitmap(const QRectF &dest, const Dib &dib, const QRectF &source, quint32 rop)
+void Canvas::drawBitmap(const QRectF &dest, const Dib &dib, const QRectF &source, quint32 rop,
+                        bool rowsFromBottom)
 {
     if (rop == gdi::blackness || rop == gdi::whiteness) {
         patBlt(dest, rop);
         return;
     }
-    const QImage picked = pickedPart(dib, source);
+    const QImage picked = pickedPart(dib, source, rowsFromBottom);
     if (picked.isNull() || dest.width() == 0 || dest.height() == 0)
         return;
     const QImage part = picked.mirrored(dest.width() < 0, dest.height() < 0);

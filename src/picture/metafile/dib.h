@@ -9,7 +9,8 @@
 namespace picture::metafile {
 
 // A device-independent bitmap turned upright, remembering whether the file stored it
-// bottom-up, because source rectangles of bottom-up bitmaps count their rows from the bottom.
+// bottom-up, because the source rectangles of some records count their rows from the bottom
+// of a bottom-up bitmap.
 struct Dib
 {
     QImage image;

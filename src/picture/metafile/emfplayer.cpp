@@ -50,7 +50,7 @@ private:
     std::optional<Dib> dibAt(const ByteReader &r, qint64 infoAt, quint32 usage,
                              bool alpha = false) const;
     void bitmap(const ByteReader &r, const QRectF &dest, const QRectF &source, qint64 infoAt,
-                quint32 usage, quint32 rop);
+                quint32 usage, quint32 rop, bool rowsFromBottom);
     void transparentBlt(const ByteReader &r);
     void maskBlt(const ByteReader &r);
     void plgBlt(const ByteReader &r);
@@ -339,7 +339,7 @@ std::optional<Dib> EmfPlayer::dibAt(const ByteReader &r, qint64 infoAt, quint32 
 }
 
 void EmfPlayer::bitmap(const ByteReader &r, const QRectF &dest, const QRectF &source, qint64 infoAt,
-                       quint32 usage, quint32 rop)
+                       quint32 usage, quint32 rop, bool rowsFromBottom)
 {
     // Without a bitmap the operation combines the brush with the page.
     if (r.u32(infoAt + 4) == 0) {
@@ -347,7 +347,7 @@ void EmfPlayer::bitmap(const ByteReader &r, const QRectF &dest, const QRectF &so
         return;
     }
     if (const std::optional<Dib> dib = dibAt(r, infoAt, usage))
-        m_canvas.drawBitmap(dest, *dib, source, rop);
+        m_canvas.drawBitmap(dest, *dib, source, rop, rowsFromBottom);
 }
 
 void EmfPlayer::transparentBlt(const ByteReader &r)
@@ -614,22 +614,26 @@ void EmfPlayer::play(EmfRecord type, const ByteReader &r)
     case EmfRecord::BitBlt:
         if (r.has(0, 100))
             bitmap(r, QRectF(r.i32(24), r.i32(28), r.i32(32), r.i32(36)),
-                   QRectF(r.i32(44), r.i32(48), r.i32(32), r.i32(36)), 84, r.u32(80), r.u32(40));
+                   QRectF(r.i32(44), r.i32(48), r.i32(32), r.i32(36)), 84, r.u32(80), r.u32(40),
+                   false);
         break;
     case EmfRecord::StretchBlt:
         if (r.has(0, 108))
             bitmap(r, QRectF(r.i32(24), r.i32(28), r.i32(32), r.i32(36)),
-                   QRectF(r.i32(44), r.i32(48), r.i32(100), r.i32(104)), 84, r.u32(80), r.u32(40));
+                   QRectF(r.i32(44), r.i32(48), r.i32(100), r.i32(104)), 84, r.u32(80), r.u32(40),
+                   false);
         break;
     case EmfRecord::SetDiBitsToDevice:
         if (r.has(0, 76))
             bitmap(r, QRectF(r.i32(24), r.i32(28), r.i32(40), r.i32(44)),
-                   QRectF(r.i32(32), r.i32(36), r.i32(40), r.i32(44)), 48, r.u32(64), gdi::srcCopy);
+                   QRectF(r.i32(32), r.i32(36), r.i32(40), r.i32(44)), 48, r.u32(64), gdi::srcCopy,
+                   true);
         break;
     case EmfRecord::StretchDiBits:
         if (r.has(0, 80))
             bitmap(r, QRectF(r.i32(24), r.i32(28), r.i32(72), r.i32(76)),
-                   QRectF(r.i32(32), r.i32(36), r.i32(40), r.i32(44)), 48, r.u32(64), r.u32(68));
+                   QRectF(r.i32(32), r.i32(36), r.i32(40), r.i32(44)), 48, r.u32(64), r.u32(68),
+                   true);
         break;
     case EmfRecord::SelectPalette:
         m_canvas.selectPalette(r.u32(8));

@@ -69,8 +69,10 @@ private:
     void extTextOut(const ByteReader &r);
     void dibBlt(const ByteReader &r, bool stretch);
     void stretchDib(const ByteReader &r);
+    // rowsFromBottom: the source rectangle counts its rows from the bottom of a bottom-up
+    // bitmap, as StretchDIB's and SetDIBitsToDevice's do.
     void drawDib(const ByteReader &r, qint64 dibAt, const QRectF &dest, const QRectF &source,
-                 quint32 rop, quint16 usage = 0);
+                 quint32 rop, bool rowsFromBottom, quint16 usage = 0);
 
     Canvas &m_canvas;
     bool m_placeable;
@@ -276,14 +278,14 @@ void WmfPlayer::extTextOut(const ByteReader &r)
 }
 
 void WmfPlayer::drawDib(const ByteReader &r, qint64 dibAt, const QRectF &dest, const QRectF &source,
-                        quint32 rop, quint16 usage)
+                        quint32 rop, bool rowsFromBottom, quint16 usage)
 {
     // DIB_PAL_COLORS bitmaps index the selected palette with their colour table.
     const QList<QRgb> palette = m_canvas.logicalPalette();
     const std::optional<Dib> dib = decodePackedDib(r.bytes(dibAt, r.size() - dibAt), m_maxPixels,
                                                    usage == 1 ? &palette : nullptr);
     if (dib)
-        m_canvas.drawBitmap(dest, *dib, source, rop);
+        m_canvas.drawBitmap(dest, *dib, source, rop, rowsFromBottom);
 }
 
 void WmfPlayer::dibBlt(const ByteReader &r, bool stretch)
@@ -300,10 +302,10 @@ void WmfPlayer::dibBlt(const ByteReader &r, bool stretch)
     if (stretch) {
         const QRectF source(pointYX(r, 14), QSizeF(r.i16(12), r.i16(10)));
         const QRectF dest(pointYX(r, 22), QSizeF(r.i16(20), r.i16(18)));
-        drawDib(r, 26, dest, source, rop);
+        drawDib(r, 26, dest, source, rop, false);
     } else {
         const QSizeF size(r.i16(16), r.i16(14));
-        drawDib(r, 22, QRectF(pointYX(r, 18), size), QRectF(pointYX(r, 10), size), rop);
+        drawDib(r, 22, QRectF(pointYX(r, 18), size), QRectF(pointYX(r, 10), size), rop, false);
     }
 }
 
@@ -313,7 +315,7 @@ void WmfPlayer::stretchDib(const ByteReader &r)
         return;
     const QRectF source(pointYX(r, 16), QSizeF(r.i16(14), r.i16(12)));
     const QRectF dest(pointYX(r, 24), QSizeF(r.i16(22), r.i16(20)));
-    drawDib(r, 28, dest, source, r.u32(6), r.u16(10));
+    drawDib(r, 28, dest, source, r.u32(6), true, r.u16(10));
 }
 
 void WmfPlayer::play(WmfRecord function, const ByteReader &r)
@@ -459,7 +461,8 @@ void WmfPlayer::play(WmfRecord function, const ByteReader &r)
         if (r.u16(6) != 0)
             break;
         const QSizeF size(r.i16(18), r.i16(16));
-        drawDib(r, 24, QRectF(pointYX(r, 20), size), QRectF(pointYX(r, 12), size), gdi::srcCopy);
+        drawDib(r, 24, QRectF(pointYX(r, 20), size), QRectF(pointYX(r, 12), size), gdi::srcCopy,
+                true);
         break;
     }
     case WmfRecord::DibCreatePatternBrush:
