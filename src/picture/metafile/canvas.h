@@ -85,6 +85,11 @@ public:
     // rowsFromBottom says so (StretchDIBits, SetDIBitsToDevice), else from the top.
     void drawBitmap(const QRectF &dest, const Dib &dib, const QRectF &source, quint32 rop,
                     bool rowsFromBottom);
+    // A band of a bitmap's scan lines from firstScan, unstretched: the part of the source
+    // rectangle (rows counted as drawBitmap's with rowsFromBottom) the band covers, where
+    // the whole source rectangle would lie with its top left at destTopLeft.
+    void drawScanLines(const QPointF &destTopLeft, const Dib &band, const QRectF &source,
+                       qint64 firstScan);
     // A bitmap with its own alpha, or one whole opacity, laid over what is there.
     void blendBitmap(const QRectF &dest, const Dib &dib, const QRectF &source, double opacity);
     // A bitmap but for its pixels of one colour.

@@ -70,6 +70,24 @@ void Canvas::drawBitmap(const QRectF &dest, const Dib &dib, const QRectF &source
         toImage.mapRect(dest.normalized()), rop);
 }
 
+void Canvas::drawScanLines(const QPointF &destTopLeft, const Dib &band, const QRectF &source,
+                           qint64 firstScan)
+{
+    if (source.width() <= 0 || source.height() <= 0)
+        return;
+    // The rows both the source rectangle and the band hold, in the rectangle's own count.
+    const double from = std::max<double>(source.top(), firstScan);
+    const double to = std::min<double>(source.bottom(), firstScan + band.image.height());
+    if (to <= from)
+        return;
+    // Counted from the bottom, the rectangle's last rows are the top ones on the page.
+    const double destTop =
+        destTopLeft.y() + (band.bottomUp ? source.bottom() - to : from - source.top());
+    drawBitmap(QRectF(destTopLeft.x(), destTop, source.width(), to - from), band,
+               QRectF(source.left(), from - firstScan, source.width(), to - from), gdi::srcCopy,
+               true);
+}
+
 void Canvas::blendBitmap(const QRectF &dest, const Dib &dib, const QRectF &source, double opacity)
 {
     const QImage picked = pickedPart(dib, source);

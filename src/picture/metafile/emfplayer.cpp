@@ -51,6 +51,7 @@ private:
                              bool alpha = false) const;
     void bitmap(const ByteReader &r, const QRectF &dest, const QRectF &source, qint64 infoAt,
                 quint32 usage, quint32 rop, bool rowsFromBottom);
+    void setDiBitsToDevice(const ByteReader &r);
     void transparentBlt(const ByteReader &r);
     void maskBlt(const ByteReader &r);
     void plgBlt(const ByteReader &r);
@@ -350,6 +351,20 @@ void EmfPlayer::bitmap(const ByteReader &r, const QRectF &dest, const QRectF &so
         m_canvas.drawBitmap(dest, *dib, source, rop, rowsFromBottom);
 }
 
+void EmfPlayer::setDiBitsToDevice(const ByteReader &r)
+{
+    const quint32 usage = r.u32(64);
+    if (!r.has(0, 76) || usage > 1)
+        return;
+    const QList<QRgb> palette = m_canvas.logicalPalette();
+    const std::optional<Dib> band =
+        decodeDibBand(r.bytes(r.u32(48), r.u32(52)), r.bytes(r.u32(56), r.u32(60)), r.u32(68),
+                      r.u32(72), m_maxPixels, usage == 1 ? &palette : nullptr);
+    if (band)
+        m_canvas.drawScanLines(pointL(r, 24), *band,
+                               QRectF(r.i32(32), r.i32(36), r.i32(40), r.i32(44)), r.u32(68));
+}
+
 void EmfPlayer::transparentBlt(const ByteReader &r)
 {
     if (!r.has(0, 108))
@@ -624,10 +639,7 @@ void EmfPlayer::play(EmfRecord type, const ByteReader &r)
                    false);
         break;
     case EmfRecord::SetDiBitsToDevice:
-        if (r.has(0, 76))
-            bitmap(r, QRectF(r.i32(24), r.i32(28), r.i32(40), r.i32(44)),
-                   QRectF(r.i32(32), r.i32(36), r.i32(40), r.i32(44)), 48, r.u32(64), gdi::srcCopy,
-                   true);
+        setDiBitsToDevice(r);
         break;
     case EmfRecord::StretchDiBits:
         if (r.has(0, 80))

@@ -69,6 +69,7 @@ private:
     void extTextOut(const ByteReader &r);
     void dibBlt(const ByteReader &r, bool stretch);
     void stretchDib(const ByteReader &r);
+    void setDibToDev(const ByteReader &r);
     // rowsFromBottom: the source rectangle counts its rows from the bottom of a bottom-up
     // bitmap, as StretchDIB's and SetDIBitsToDevice's do.
     void drawDib(const ByteReader &r, qint64 dibAt, const QRectF &dest, const QRectF &source,
@@ -318,6 +319,20 @@ void WmfPlayer::stretchDib(const ByteReader &r)
     drawDib(r, 28, dest, source, r.u32(6), true, r.u16(10));
 }
 
+void WmfPlayer::setDibToDev(const ByteReader &r)
+{
+    const quint16 usage = r.u16(6);
+    if (usage > 1)
+        return;
+    const QList<QRgb> palette = m_canvas.logicalPalette();
+    const std::optional<Dib> band =
+        decodePackedDibBand(r.bytes(24, r.size() - 24), r.u16(10), r.u16(8), m_maxPixels,
+                            usage == 1 ? &palette : nullptr);
+    if (band)
+        m_canvas.drawScanLines(pointYX(r, 20), *band,
+                               QRectF(pointYX(r, 12), QSizeF(r.i16(18), r.i16(16))), r.u16(10));
+}
+
 void WmfPlayer::play(WmfRecord function, const ByteReader &r)
 {
     DcState &s = m_canvas.state();
@@ -457,14 +472,9 @@ void WmfPlayer::play(WmfRecord function, const ByteReader &r)
     case WmfRecord::StretchDib:
         stretchDib(r);
         break;
-    case WmfRecord::SetDibToDev: {
-        if (r.u16(6) != 0)
-            break;
-        const QSizeF size(r.i16(18), r.i16(16));
-        drawDib(r, 24, QRectF(pointYX(r, 20), size), QRectF(pointYX(r, 12), size), gdi::srcCopy,
-                true);
+    case WmfRecord::SetDibToDev:
+        setDibToDev(r);
         break;
-    }
     case WmfRecord::DibCreatePatternBrush:
         createPatternBrush(r);
         break;
