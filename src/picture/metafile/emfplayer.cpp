@@ -256,8 +256,15 @@ void EmfPlayer::createPatternBrush(const ByteReader &r, bool mono)
     brush.style = gdi::bsDibPattern;
     brush.color = Qt::black;
     brush.mono = mono;
+    // A monochrome brush's bitmap has a colour table of its own; otherwise the usage may make it
+    // indexes into the logical palette as it stands when the brush is made. An unknown usage
+    // leaves the brush without a pattern, as a bitmap it cannot read does.
+    const quint32 usage = mono ? 0 : r.u32(12);
+    const QList<QRgb> palette = m_canvas.logicalPalette();
     const std::optional<Dib> dib =
-        decodeDib(r.bytes(r.u32(16), r.u32(20)), r.bytes(r.u32(24), r.u32(28)), maxPatternPixels);
+        usage > 1 ? std::nullopt
+                  : decodeDib(r.bytes(r.u32(16), r.u32(20)), r.bytes(r.u32(24), r.u32(28)),
+                              maxPatternPixels, usage == 1 ? &palette : nullptr);
     if (dib)
         brush.pattern = dib->image;
     m_canvas.storeObject(r.u32(8), brush);
