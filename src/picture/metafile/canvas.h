@@ -58,6 +58,8 @@ public:
     // copying no region clips nothing.
     void selectClipRegion(const std::optional<QPainterPath> &deviceRegion, int mode);
     void excludeClip(const QRectF &rect);
+    // Moves the clip by an offset in logical units.
+    void offsetClip(const QPointF &offset);
 
     void beginPath();
     void endPath() { m_inPath = false; }

@@ -555,6 +555,17 @@ void EmfPlayer::play(EmfRecord type, const ByteReader &r)
     case EmfRecord::MoveToEx:
         m_canvas.moveTo(pointL(r, 8));
         break;
+    case EmfRecord::OffsetClipRgn:
+        m_canvas.offsetClip(pointL(r, 8));
+        break;
+    case EmfRecord::SetBrushOrgEx:
+        s.brushOrigin = pointL(r, 8);
+        break;
+    case EmfRecord::SetArcDirection:
+        // AD_COUNTERCLOCKWISE or AD_CLOCKWISE.
+        if (r.u32(8) == 1 || r.u32(8) == 2)
+            s.arcsClockwise = r.u32(8) == 2;
+        break;
     case EmfRecord::ExcludeClipRect:
         m_canvas.excludeClip(rectL(r, 8));
         break;
