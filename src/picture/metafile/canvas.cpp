@@ -325,9 +325,14 @@ QBrush Canvas::brushOf(const LogBrush &b, const QTransform &painterTransform) co
                     line[x] = qGray(line[x]) < 128 ? dark : light;
             }
         }
-        // GDI lays patterns in device pixels from the device's origin, whatever the mapping.
+        // GDI lays patterns in device pixels from the brush origin, whatever the mapping. The
+        // tiles repeat, so the origin is taken within one of them.
+        const QPointF origin = m_deviceToImage.map(m_state.brushOrigin);
+        const QPointF within(std::fmod(origin.x(), tile.width()),
+                             std::fmod(origin.y(), tile.height()));
         QBrush brush(tile);
-        brush.setTransform(painterTransform.inverted());
+        brush.setTransform(QTransform::fromTranslate(within.x(), within.y()) *
+                           painterTransform.inverted());
         return brush;
     }
     default:
@@ -413,6 +418,16 @@ void Canvas::intersectClip(const QRectF &rect)
     m_state.clip = m_state.clip ? m_state.clip->intersected(area) : area;
 }
 
+void Canvas::offsetClip(const QPointF &offset)
+{
+    // Kept within a range where the moved clip's coordinates stay far from overflowing.
+    constexpr double far = 1 << 28;
+    const QTransform toImage = logicalToImage();
+    const QPointF by = toImage.map(offset) - toImage.map(QPointF());
+    if (m_state.clip && std::isfinite(by.x()) && std::isfinite(by.y()))
+        m_state.clip->translate(std::clamp(by.x(), -far, far), std::clamp(by.y(), -far, far));
+}
+
 void Canvas::excludeClip(const QRectF &rect)
 {
     QPainterPath area;
@@ -429,7 +444,11 @@ void Canvas::selectClipRegion(const std::optional<QPainterPath> &deviceRegion, i
             m_state.clip.reset();
         return;
     }
-    const QPainterPath area = m_deviceToImage.map(*deviceRegion);
+    combineClip(m_deviceToImage.map(*deviceRegion), mode);
+}
+
+void Canvas::combineClip(const QPainterPath &area, int mode)
+{
     QPainterPath whole;
     whole.addRect(QRectF(m_image.rect()));
     const QPainterPath current = m_state.clip.value_or(whole);
@@ -485,10 +504,10 @@ void Canvas::fillPath(bool fill, bool stroke)
         strokeBounds(path.boundingRect(), pen));
 }
 
-void Canvas::clipToPath()
+void Canvas::clipToPath(int mode)
 {
     m_inPath = false;
-    m_state.clip = m_state.clip ? m_state.clip->intersected(m_path) : m_path;
+    combineClip(m_path, mode);
     m_path = QPainterPath();
 }
 
@@ -520,7 +539,9 @@ QPainterPath Canvas::arcPath(const QRectF &rawBox, const QPointF &start, const Q
     const QRectF box = rawBox.normalized();
     const double from = ellipseAngle(box, start);
     double sweep = ellipseAngle(box, end) - from;
-    if (sweep <= 0)
+    if (m_state.arcsClockwise && sweep >= 0)
+        sweep -= 360;
+    else if (!m_state.arcsClockwise && sweep <= 0)
         sweep += 360;
     QPainterPath path;
     if (kind == Pie) {

@@ -58,13 +58,16 @@ public:
     // copying no region clips nothing.
     void selectClipRegion(const std::optional<QPainterPath> &deviceRegion, int mode);
     void excludeClip(const QRectF &rect);
+    // Moves the clip by an offset in logical units.
+    void offsetClip(const QPointF &offset);
 
     void beginPath();
     void endPath() { m_inPath = false; }
     void abortPath();
     void closeFigure();
     void fillPath(bool fill, bool stroke);
-    void clipToPath();
+    // The path combined with the clip as a gdi::RegionMode says.
+    void clipToPath(int mode);
 
     void rectangle(const QRectF &rect);
     void roundRect(const QRectF &rect, const QSizeF &corner);
@@ -80,7 +83,15 @@ public:
     void arcTo(const QRectF &box, const QPointF &start, const QPointF &end);
     void setPixel(const QPointF &point, const QColor &colour);
     void patBlt(const QRectF &rect, quint32 rop);
-    void drawBitmap(const QRectF &dest, const Dib &dib, const QRectF &source, quint32 rop);
+    // The source rectangle counts its rows from the bottom of a bottom-up bitmap where
+    // rowsFromBottom says so (StretchDIBits, SetDIBitsToDevice), else from the top.
+    void drawBitmap(const QRectF &dest, const Dib &dib, const QRectF &source, quint32 rop,
+                    bool rowsFromBottom);
+    // A band of a bitmap's scan lines from firstScan, unstretched: the part of the source
+    // rectangle (rows counted as drawBitmap's with rowsFromBottom) the band covers, where
+    // the whole source rectangle would lie with its top left at destTopLeft.
+    void drawScanLines(const QPointF &destTopLeft, const Dib &band, const QRectF &source,
+                       qint64 firstScan);
     // A bitmap with its own alpha, or one whole opacity, laid over what is there.
     void blendBitmap(const QRectF &dest, const Dib &dib, const QRectF &source, double opacity);
     // A bitmap but for its pixels of one colour.
@@ -112,6 +123,8 @@ public:
 
 private:
     QTransform logicalToImage() const;
+    // An area in picture pixels combined with the clip as a gdi::RegionMode says.
+    void combineClip(const QPainterPath &area, int mode);
     double imageScale() const;
     QPen currentPen() const;
     // The current brush for a painter with a transform; patterns stay in device pixels.

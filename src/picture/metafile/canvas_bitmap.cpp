@@ -9,13 +9,14 @@
 namespace picture::metafile {
 namespace {
 
-// The pixels a source rectangle picks from a bitmap, upright; the rectangle counts its rows
-// from the bottom of a bottom-up bitmap. Null where it picks none.
-QImage pickedPart(const Dib &dib, const QRectF &source)
+// The pixels a source rectangle picks from a bitmap, upright. Null where it picks none. Most
+// records give the rectangle in the source device context, top down; the rectangles of
+// StretchDIBits and SetDIBitsToDevice count their rows from the bottom of a bottom-up bitmap.
+QImage pickedPart(const Dib &dib, const QRectF &source, bool rowsFromBottom = false)
 {
     const QRect bounds = dib.image.rect();
     QRectF from = source.normalized();
-    if (dib.bottomUp)
+    if (rowsFromBottom && dib.bottomUp)
         from.moveTop(bounds.height() - from.top() - from.height());
     // Taken within the bitmap first, so that no far coordinate of a file becomes an integer.
     const QRect picked = from.intersected(QRectF(bounds)).toAlignedRect().intersected(bounds);
@@ -43,13 +44,14 @@ template <typename Keep> QImage keptPixels(const QImage &part, Keep keep)
 
 } // namespace
 
-void Canvas::drawBitmap(const QRectF &dest, const Dib &dib, const QRectF &source, quint32 rop)
+void Canvas::drawBitmap(const QRectF &dest, const Dib &dib, const QRectF &source, quint32 rop,
+                        bool rowsFromBottom)
 {
     if (rop == gdi::blackness || rop == gdi::whiteness) {
         patBlt(dest, rop);
         return;
     }
-    const QImage picked = pickedPart(dib, source);
+    const QImage picked = pickedPart(dib, source, rowsFromBottom);
     if (picked.isNull() || dest.width() == 0 || dest.height() == 0)
         return;
     const QImage part = picked.mirrored(dest.width() < 0, dest.height() < 0);
@@ -66,6 +68,24 @@ void Canvas::drawBitmap(const QRectF &dest, const Dib &dib, const QRectF &source
             p.drawImage(dest.normalized(), opaque);
         },
         toImage.mapRect(dest.normalized()), rop);
+}
+
+void Canvas::drawScanLines(const QPointF &destTopLeft, const Dib &band, const QRectF &source,
+                           qint64 firstScan)
+{
+    if (source.width() <= 0 || source.height() <= 0)
+        return;
+    // The rows both the source rectangle and the band hold, in the rectangle's own count.
+    const double from = std::max<double>(source.top(), firstScan);
+    const double to = std::min<double>(source.bottom(), firstScan + band.image.height());
+    if (to <= from)
+        return;
+    // Counted from the bottom, the rectangle's last rows are the top ones on the page.
+    const double destTop =
+        destTopLeft.y() + (band.bottomUp ? source.bottom() - to : from - source.top());
+    drawBitmap(QRectF(destTopLeft.x(), destTop, source.width(), to - from), band,
+               QRectF(source.left(), from - firstScan, source.width(), to - from), gdi::srcCopy,
+               true);
 }
 
 void Canvas::blendBitmap(const QRectF &dest, const Dib &dib, const QRectF &source, double opacity)

@@ -3,7 +3,9 @@
 #include "picture/bytereader.h"
 
 #include <QList>
+#include <QtEndian>
 
+#include <algorithm>
 #include <bit>
 
 namespace picture::metafile {
@@ -251,8 +253,10 @@ std::optional<Dib> decodeDib(QByteArrayView infoData, QByteArrayView bitsData, q
     return Dib{std::move(*image), h->height > 0};
 }
 
-std::optional<Dib> decodePackedDib(QByteArrayView dib, qint64 maxPixels,
-                                   const QList<QRgb> *logicalPalette)
+namespace {
+
+// Where a packed DIB's bits begin, after its header and colour table.
+std::optional<qint64> packedBitsAt(QByteArrayView dib, bool paletteIndexes)
 {
     const ByteReader in(dib);
     const std::optional<DibHeader> h = readHeader(in);
@@ -263,7 +267,7 @@ std::optional<Dib> decodePackedDib(QByteArrayView dib, qint64 maxPixels,
         const qint64 count = h->colorsUsed && h->colorsUsed < (1u << h->bitCount)
                                  ? h->colorsUsed
                                  : (1 << h->bitCount);
-        tableSize = count * (logicalPalette ? 2 : h->core ? 3 : 4);
+        tableSize = count * (paletteIndexes ? 2 : h->core ? 3 : 4);
     } else if (h->compression == biBitfields && h->headerSize == 40) {
         tableSize = 12;
     } else if (h->compression == biAlphaBitfields && h->headerSize == 40) {
@@ -274,7 +278,48 @@ std::optional<Dib> decodePackedDib(QByteArrayView dib, qint64 maxPixels,
     const qint64 bitsAt = h->headerSize + tableSize;
     if (!in.has(bitsAt, 0))
         return std::nullopt;
-    return decodeDib(dib.first(bitsAt), dib.sliced(bitsAt), maxPixels, logicalPalette);
+    return bitsAt;
+}
+
+} // namespace
+
+std::optional<Dib> decodePackedDib(QByteArrayView dib, qint64 maxPixels,
+                                   const QList<QRgb> *logicalPalette)
+{
+    const std::optional<qint64> bitsAt = packedBitsAt(dib, logicalPalette);
+    if (!bitsAt)
+        return std::nullopt;
+    return decodeDib(dib.first(*bitsAt), dib.sliced(*bitsAt), maxPixels, logicalPalette);
+}
+
+std::optional<Dib> decodeDibBand(QByteArrayView info, QByteArrayView bits, quint32 firstScan,
+                                 quint32 scans, qint64 maxPixels, const QList<QRgb> *logicalPalette)
+{
+    const std::optional<DibHeader> h = readHeader(ByteReader(info));
+    if (!h || h->height == 0 || h->height == INT32_MIN)
+        return std::nullopt;
+    // The band's own header: the whole one with the band's height, keeping its direction.
+    const qint64 height = h->height < 0 ? -h->height : h->height;
+    if (scans == 0 || firstScan >= height)
+        return std::nullopt;
+    const qint64 lines = std::min<qint64>(scans, height - firstScan);
+    QByteArray bandInfo = info.toByteArray();
+    if (h->core) {
+        qToLittleEndian(quint16(lines), bandInfo.data() + 6);
+    } else {
+        qToLittleEndian(qint32(h->height < 0 ? -lines : lines), bandInfo.data() + 8);
+    }
+    return decodeDib(bandInfo, bits, maxPixels, logicalPalette);
+}
+
+std::optional<Dib> decodePackedDibBand(QByteArrayView dib, quint32 firstScan, quint32 scans,
+                                       qint64 maxPixels, const QList<QRgb> *logicalPalette)
+{
+    const std::optional<qint64> bitsAt = packedBitsAt(dib, logicalPalette);
+    if (!bitsAt)
+        return std::nullopt;
+    return decodeDibBand(dib.first(*bitsAt), dib.sliced(*bitsAt), firstScan, scans, maxPixels,
+                         logicalPalette);
 }
 
 } // namespace picture::metafile

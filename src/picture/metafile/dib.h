@@ -9,7 +9,8 @@
 namespace picture::metafile {
 
 // A device-independent bitmap turned upright, remembering whether the file stored it
-// bottom-up, because source rectangles of bottom-up bitmaps count their rows from the bottom.
+// bottom-up, because the source rectangles of some records count their rows from the bottom
+// of a bottom-up bitmap.
 struct Dib
 {
     QImage image;
@@ -27,5 +28,15 @@ std::optional<Dib> decodeDib(QByteArrayView info, QByteArrayView bits, qint64 ma
 // The same for a packed DIB, where the bits follow the colour table directly.
 std::optional<Dib> decodePackedDib(QByteArrayView dib, qint64 maxPixels,
                                    const QList<QRgb> *logicalPalette = nullptr);
+
+// A band of scan lines, as SetDIBitsToDevice records them: the header describes the whole
+// bitmap, the bits only scans lines from firstScan on (from the bottom of a bottom-up bitmap).
+// The band as a bitmap of its own, or nothing where it lies outside the whole one.
+std::optional<Dib> decodeDibBand(QByteArrayView info, QByteArrayView bits, quint32 firstScan,
+                                 quint32 scans, qint64 maxPixels,
+                                 const QList<QRgb> *logicalPalette = nullptr);
+std::optional<Dib> decodePackedDibBand(QByteArrayView dib, quint32 firstScan, quint32 scans,
+                                       qint64 maxPixels,
+                                       const QList<QRgb> *logicalPalette = nullptr);
 
 } // namespace picture::metafile

@@ -50,7 +50,8 @@ private:
     std::optional<Dib> dibAt(const ByteReader &r, qint64 infoAt, quint32 usage,
                              bool alpha = false) const;
     void bitmap(const ByteReader &r, const QRectF &dest, const QRectF &source, qint64 infoAt,
-                quint32 usage, quint32 rop);
+                quint32 usage, quint32 rop, bool rowsFromBottom);
+    void setDiBitsToDevice(const ByteReader &r);
     void transparentBlt(const ByteReader &r);
     void maskBlt(const ByteReader &r);
     void plgBlt(const ByteReader &r);
@@ -255,8 +256,15 @@ void EmfPlayer::createPatternBrush(const ByteReader &r, bool mono)
     brush.style = gdi::bsDibPattern;
     brush.color = Qt::black;
     brush.mono = mono;
+    // A monochrome brush's bitmap has a colour table of its own; otherwise the usage may make it
+    // indexes into the logical palette as it stands when the brush is made. An unknown usage
+    // leaves the brush without a pattern, as a bitmap it cannot read does.
+    const quint32 usage = mono ? 0 : r.u32(12);
+    const QList<QRgb> palette = m_canvas.logicalPalette();
     const std::optional<Dib> dib =
-        decodeDib(r.bytes(r.u32(16), r.u32(20)), r.bytes(r.u32(24), r.u32(28)), maxPatternPixels);
+        usage > 1 ? std::nullopt
+                  : decodeDib(r.bytes(r.u32(16), r.u32(20)), r.bytes(r.u32(24), r.u32(28)),
+                              maxPatternPixels, usage == 1 ? &palette : nullptr);
     if (dib)
         brush.pattern = dib->image;
     m_canvas.storeObject(r.u32(8), brush);
@@ -339,7 +347,7 @@ std::optional<Dib> EmfPlayer::dibAt(const ByteReader &r, qint64 infoAt, quint32 
 }
 
 void EmfPlayer::bitmap(const ByteReader &r, const QRectF &dest, const QRectF &source, qint64 infoAt,
-                       quint32 usage, quint32 rop)
+                       quint32 usage, quint32 rop, bool rowsFromBottom)
 {
     // Without a bitmap the operation combines the brush with the page.
     if (r.u32(infoAt + 4) == 0) {
@@ -347,7 +355,21 @@ void EmfPlayer::bitmap(const ByteReader &r, const QRectF &dest, const QRectF &so
         return;
     }
     if (const std::optional<Dib> dib = dibAt(r, infoAt, usage))
-        m_canvas.drawBitmap(dest, *dib, source, rop);
+        m_canvas.drawBitmap(dest, *dib, source, rop, rowsFromBottom);
+}
+
+void EmfPlayer::setDiBitsToDevice(const ByteReader &r)
+{
+    const quint32 usage = r.u32(64);
+    if (!r.has(0, 76) || usage > 1)
+        return;
+    const QList<QRgb> palette = m_canvas.logicalPalette();
+    const std::optional<Dib> band =
+        decodeDibBand(r.bytes(r.u32(48), r.u32(52)), r.bytes(r.u32(56), r.u32(60)), r.u32(68),
+                      r.u32(72), m_maxPixels, usage == 1 ? &palette : nullptr);
+    if (band)
+        m_canvas.drawScanLines(pointL(r, 24), *band,
+                               QRectF(r.i32(32), r.i32(36), r.i32(40), r.i32(44)), r.u32(68));
 }
 
 void EmfPlayer::transparentBlt(const ByteReader &r)
@@ -533,6 +555,17 @@ void EmfPlayer::play(EmfRecord type, const ByteReader &r)
     case EmfRecord::MoveToEx:
         m_canvas.moveTo(pointL(r, 8));
         break;
+    case EmfRecord::OffsetClipRgn:
+        m_canvas.offsetClip(pointL(r, 8));
+        break;
+    case EmfRecord::SetBrushOrgEx:
+        s.brushOrigin = pointL(r, 8);
+        break;
+    case EmfRecord::SetArcDirection:
+        // AD_COUNTERCLOCKWISE or AD_CLOCKWISE.
+        if (r.u32(8) == 1 || r.u32(8) == 2)
+            s.arcsClockwise = r.u32(8) == 2;
+        break;
     case EmfRecord::ExcludeClipRect:
         m_canvas.excludeClip(rectL(r, 8));
         break;
@@ -603,7 +636,7 @@ void EmfPlayer::play(EmfRecord type, const ByteReader &r)
         m_canvas.fillPath(type != EmfRecord::StrokePath, type != EmfRecord::FillPath);
         break;
     case EmfRecord::SelectClipPath:
-        m_canvas.clipToPath();
+        m_canvas.clipToPath(static_cast<int>(r.u32(8)));
         break;
     case EmfRecord::AbortPath:
         m_canvas.abortPath();
@@ -614,22 +647,23 @@ void EmfPlayer::play(EmfRecord type, const ByteReader &r)
     case EmfRecord::BitBlt:
         if (r.has(0, 100))
             bitmap(r, QRectF(r.i32(24), r.i32(28), r.i32(32), r.i32(36)),
-                   QRectF(r.i32(44), r.i32(48), r.i32(32), r.i32(36)), 84, r.u32(80), r.u32(40));
+                   QRectF(r.i32(44), r.i32(48), r.i32(32), r.i32(36)), 84, r.u32(80), r.u32(40),
+                   false);
         break;
     case EmfRecord::StretchBlt:
         if (r.has(0, 108))
             bitmap(r, QRectF(r.i32(24), r.i32(28), r.i32(32), r.i32(36)),
-                   QRectF(r.i32(44), r.i32(48), r.i32(100), r.i32(104)), 84, r.u32(80), r.u32(40));
+                   QRectF(r.i32(44), r.i32(48), r.i32(100), r.i32(104)), 84, r.u32(80), r.u32(40),
+                   false);
         break;
     case EmfRecord::SetDiBitsToDevice:
-        if (r.has(0, 76))
-            bitmap(r, QRectF(r.i32(24), r.i32(28), r.i32(40), r.i32(44)),
-                   QRectF(r.i32(32), r.i32(36), r.i32(40), r.i32(44)), 48, r.u32(64), gdi::srcCopy);
+        setDiBitsToDevice(r);
         break;
     case EmfRecord::StretchDiBits:
         if (r.has(0, 80))
             bitmap(r, QRectF(r.i32(24), r.i32(28), r.i32(72), r.i32(76)),
-                   QRectF(r.i32(32), r.i32(36), r.i32(40), r.i32(44)), 48, r.u32(64), r.u32(68));
+                   QRectF(r.i32(32), r.i32(36), r.i32(40), r.i32(44)), 48, r.u32(64), r.u32(68),
+                   true);
         break;
     case EmfRecord::SelectPalette:
         m_canvas.selectPalette(r.u32(8));

@@ -180,6 +180,10 @@ struct DcState
     QSizeF viewportExt{1, 1};
     QTransform world;
     QPointF position;
+    // Arcs, chords and pies run counterclockwise from their start unless this says otherwise.
+    bool arcsClockwise = false;
+    // Where pattern brushes lay their first tile, in device units.
+    QPointF brushOrigin;
     // The logical palette that DIB_PAL_COLORS bitmaps index; empty for the default one.
     QList<QRgb> palette;
     // In picture pixels; none while nothing is clipped.

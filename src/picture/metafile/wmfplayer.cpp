@@ -69,8 +69,11 @@ private:
     void extTextOut(const ByteReader &r);
     void dibBlt(const ByteReader &r, bool stretch);
     void stretchDib(const ByteReader &r);
+    void setDibToDev(const ByteReader &r);
+    // rowsFromBottom: the source rectangle counts its rows from the bottom of a bottom-up
+    // bitmap, as StretchDIB's and SetDIBitsToDevice's do.
     void drawDib(const ByteReader &r, qint64 dibAt, const QRectF &dest, const QRectF &source,
-                 quint32 rop, quint16 usage = 0);
+                 quint32 rop, bool rowsFromBottom, quint16 usage = 0);
 
     Canvas &m_canvas;
     bool m_placeable;
@@ -276,14 +279,14 @@ void WmfPlayer::extTextOut(const ByteReader &r)
 }
 
 void WmfPlayer::drawDib(const ByteReader &r, qint64 dibAt, const QRectF &dest, const QRectF &source,
-                        quint32 rop, quint16 usage)
+                        quint32 rop, bool rowsFromBottom, quint16 usage)
 {
     // DIB_PAL_COLORS bitmaps index the selected palette with their colour table.
     const QList<QRgb> palette = m_canvas.logicalPalette();
     const std::optional<Dib> dib = decodePackedDib(r.bytes(dibAt, r.size() - dibAt), m_maxPixels,
                                                    usage == 1 ? &palette : nullptr);
     if (dib)
-        m_canvas.drawBitmap(dest, *dib, source, rop);
+        m_canvas.drawBitmap(dest, *dib, source, rop, rowsFromBottom);
 }
 
 void WmfPlayer::dibBlt(const ByteReader &r, bool stretch)
@@ -300,10 +303,10 @@ void WmfPlayer::dibBlt(const ByteReader &r, bool stretch)
     if (stretch) {
         const QRectF source(pointYX(r, 14), QSizeF(r.i16(12), r.i16(10)));
         const QRectF dest(pointYX(r, 22), QSizeF(r.i16(20), r.i16(18)));
-        drawDib(r, 26, dest, source, rop);
+        drawDib(r, 26, dest, source, rop, false);
     } else {
         const QSizeF size(r.i16(16), r.i16(14));
-        drawDib(r, 22, QRectF(pointYX(r, 18), size), QRectF(pointYX(r, 10), size), rop);
+        drawDib(r, 22, QRectF(pointYX(r, 18), size), QRectF(pointYX(r, 10), size), rop, false);
     }
 }
 
@@ -313,7 +316,21 @@ void WmfPlayer::stretchDib(const ByteReader &r)
         return;
     const QRectF source(pointYX(r, 16), QSizeF(r.i16(14), r.i16(12)));
     const QRectF dest(pointYX(r, 24), QSizeF(r.i16(22), r.i16(20)));
-    drawDib(r, 28, dest, source, r.u32(6), r.u16(10));
+    drawDib(r, 28, dest, source, r.u32(6), true, r.u16(10));
+}
+
+void WmfPlayer::setDibToDev(const ByteReader &r)
+{
+    const quint16 usage = r.u16(6);
+    if (usage > 1)
+        return;
+    const QList<QRgb> palette = m_canvas.logicalPalette();
+    const std::optional<Dib> band =
+        decodePackedDibBand(r.bytes(24, r.size() - 24), r.u16(10), r.u16(8), m_maxPixels,
+                            usage == 1 ? &palette : nullptr);
+    if (band)
+        m_canvas.drawScanLines(pointYX(r, 20), *band,
+                               QRectF(pointYX(r, 12), QSizeF(r.i16(18), r.i16(16))), r.u16(10));
 }
 
 void WmfPlayer::play(WmfRecord function, const ByteReader &r)
@@ -455,13 +472,9 @@ void WmfPlayer::play(WmfRecord function, const ByteReader &r)
     case WmfRecord::StretchDib:
         stretchDib(r);
         break;
-    case WmfRecord::SetDibToDev: {
-        if (r.u16(6) != 0)
-            break;
-        const QSizeF size(r.i16(18), r.i16(16));
-        drawDib(r, 24, QRectF(pointYX(r, 20), size), QRectF(pointYX(r, 12), size), gdi::srcCopy);
+    case WmfRecord::SetDibToDev:
+        setDibToDev(r);
         break;
-    }
     case WmfRecord::DibCreatePatternBrush:
         createPatternBrush(r);
         break;
