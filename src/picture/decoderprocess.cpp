@@ -3,6 +3,7 @@
 #include "picture/pictureerror.h"
 #include "picture/picturewire.h"
 
+#include <QByteArrayView>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -38,10 +39,12 @@ namespace {
 
 const QString decoderName = QStringLiteral("typorama-decode");
 
-// A decoder that has not finished by then is stuck; an ordinary picture takes milliseconds.
+// A decoder that has not finished by then is stuck; an ordinary picture takes milliseconds, and
+// checking a large collection of Japanese fonts well under a second.
 constexpr qint64 timeoutMs = 5000;
 constexpr rlim_t cpuSeconds = 4;
-// Room for the largest picture allowed, the file's bytes and the decoders' own buffers.
+// Room for the largest picture allowed, the file's bytes and the decoders' own buffers, and for
+// the largest font file, the font engine's copy of its tables and the glyphs drawn from it.
 constexpr qint64 memoryBytes = qint64(1) << 30;
 // How often the window looks at the decoder's output, its memory and the clock.
 constexpr int sliceMs = 20;
@@ -51,6 +54,9 @@ constexpr qsizetype messageBytes = 16 * 1024;
 // confinement failed, or that it runs without a network namespace of its own.
 constexpr char sandboxMark[] = "sandbox step failed: ";
 constexpr char fallbackMark[] = "sandbox fallback: ";
+// How the decoder's process ends when its confinement could not be set up, before the decoder
+// itself runs; the decoder never ends so of its own.
+const int sandboxExitCode = decoderExitCode(PictureError::SandboxNotApplied);
 
 QString &chosenPath()
 {
@@ -80,9 +86,9 @@ bool limit(int resource, rlim_t value, const char *step)
 }
 
 // Runs in the decoder's process between fork and exec, so it makes system calls only. The
-// decoder needs no files beyond the libraries it starts with: its input comes on stdin, its
-// picture goes to stdout and its messages to stderr, all three pipes to the window.
-// Address-sanitized builds reserve terabytes of address space for their shadow memory, so
+// decoder needs no files beyond the libraries and font configuration it starts with: its input
+// comes on stdin, its reply goes to stdout and its messages to stderr, all three pipes to the
+// window. Address-sanitized builds reserve terabytes of address space for their shadow memory, so
 // there the window's watch of the decoder's resident memory is the only memory bound. A
 // decoder whose limits cannot be set is not run.
 void limitDecoder()
@@ -108,7 +114,7 @@ void limitDecoder()
     confined &= limit(RLIMIT_AS, rlim_t(memoryBytes), "setrlimit(RLIMIT_AS)");
 #endif
     if (!confined)
-        ::_exit(decoderExitCode(PictureError::SandboxNotApplied));
+        ::_exit(sandboxExitCode);
     // An empty network namespace of its own, where the system allows one to an unprivileged
     // process through a user namespace; elsewhere (containers, restricted namespaces) the
     // decoder simply makes no connections, which is no failure.
@@ -134,19 +140,19 @@ public:
     // namespace is the system's and the same for every load, so it is told once a run, at
     // debug level. The rest is shown with a refusal, and otherwise only when the category's
     // debug messages are asked for.
-    void log(bool refused) const
+    void log(LogCategory category, bool refused) const
     {
         static std::atomic<bool> fallbackTold = false;
         for (const QByteArray &line : m_text.split('\n')) {
             if (line.startsWith(sandboxMark)) {
-                qCWarning(lcPicture, "Decoder %s", line.constData());
+                qCWarning(category, "Decoder %s", line.constData());
             } else if (line.startsWith(fallbackMark)) {
                 if (!fallbackTold.exchange(true))
-                    qCDebug(lcPicture, "Decoder %s", line.constData());
+                    qCDebug(category, "Decoder %s", line.constData());
             } else if (!line.isEmpty() && refused) {
-                qCWarning(lcPicture, "Decoder: %s", line.constData());
+                qCWarning(category, "Decoder: %s", line.constData());
             } else if (!line.isEmpty()) {
-                qCDebug(lcPicture, "Decoder: %s", line.constData());
+                qCDebug(category, "Decoder: %s", line.constData());
             }
         }
     }
@@ -193,18 +199,17 @@ void stop(QProcess &decoder)
 // meanwhile: some 20 ms for an ordinary picture, at most the timeout for a stuck decoder.
 // Letting paint events through would take an event loop, and with it timers, window close
 // and every other posted event.
-std::optional<QImage> runDecoder(QProcess &decoder, const QByteArray &data, qint64 maxPixels,
-                                 Messages &messages, PictureError *why)
+DecoderRun waitForDecoder(QProcess &decoder, const QByteArray &input, const DecoderReply &reply,
+                          Messages &messages)
 {
     QElapsedTimer clock;
     clock.start();
     decoder.start(QIODevice::ReadWrite);
     if (!decoder.waitForStarted(int(timeoutMs)))
-        return refuse(why, PictureError::DecoderMissing);
-    decoder.write(data);
+        return {DecoderEnd::Missing};
+    decoder.write(input);
     decoder.closeWriteChannel();
 
-    PictureReceiver receiver(maxPixels);
     // A decoder that ends abnormally close to its address-space limit has run out of memory.
     qint64 mapped = 0;
     while (decoder.state() != QProcess::NotRunning) {
@@ -213,7 +218,7 @@ std::optional<QImage> runDecoder(QProcess &decoder, const QByteArray &data, qint
         mapped = std::max(mapped, memory.mapped);
         if (left <= 0 || memory.resident > memoryBytes) {
             stop(decoder);
-            return refuse(why, left <= 0 ? PictureError::TimedOut : PictureError::OverMemory);
+            return {left <= 0 ? DecoderEnd::TimedOut : DecoderEnd::OverMemory};
         }
         // Waiting for output also feeds the decoder its input; it returns after each piece of
         // output, at most a pipe's worth, so no more than that is ever held unread.
@@ -221,29 +226,38 @@ std::optional<QImage> runDecoder(QProcess &decoder, const QByteArray &data, qint
         if (!decoder.waitForReadyRead(slice))
             decoder.waitForFinished(slice);
         messages.take(decoder.readAllStandardError());
-        if (!receiver.feed(decoder.readAllStandardOutput())) {
+        if (!reply.feed(decoder.readAllStandardOutput())) {
             stop(decoder);
-            return refuse(why, PictureError::MalformedReply);
+            return {DecoderEnd::MalformedReply};
         }
     }
     messages.take(decoder.readAllStandardError());
-    if (!receiver.feed(decoder.readAllStandardOutput()))
-        return refuse(why, PictureError::MalformedReply);
+    if (!reply.feed(decoder.readAllStandardOutput()))
+        return {DecoderEnd::MalformedReply};
     if (decoder.exitStatus() != QProcess::NormalExit) {
         // The processor-time limit ends the process with SIGXCPU, the memory limit mostly
         // with an abort from a failed allocation.
         if (decoder.exitCode() == SIGXCPU)
-            return refuse(why, PictureError::TimedOut);
-        return refuse(why, mapped > memoryBytes / 4 * 3 ? PictureError::OverMemory
-                                                        : PictureError::DecoderCrashed);
+            return {DecoderEnd::TimedOut};
+        return {mapped > memoryBytes / 4 * 3 ? DecoderEnd::OverMemory : DecoderEnd::Crashed};
     }
+    if (decoder.exitCode() == sandboxExitCode)
+        return {DecoderEnd::SandboxNotApplied};
     if (decoder.exitCode() != 0)
-        return refuse(why, fromDecoderExitCode(decoder.exitCode()));
-    std::optional<QImage> image = receiver.picture();
-    if (!image)
-        return refuse(why, PictureError::MalformedReply);
-    return image;
+        return {DecoderEnd::Refused, decoder.exitCode()};
+    if (!reply.complete())
+        return {DecoderEnd::MalformedReply};
+    return {DecoderEnd::Replied};
 }
+
+constexpr DecoderReasons<PictureError> pictureReasons{PictureError::None,
+                                                      PictureError::DecoderMissing,
+                                                      PictureError::DecoderCrashed,
+                                                      PictureError::MalformedReply,
+                                                      PictureError::TimedOut,
+                                                      PictureError::OverMemory,
+                                                      PictureError::SandboxNotApplied,
+                                                      fromDecoderExitCode};
 
 } // namespace
 
@@ -264,21 +278,32 @@ void setDecoderPath(const QString &path)
     chosenPath() = path;
 }
 
-std::optional<QImage> decodeInHelper(const QByteArray &data, qint64 maxPixels, PictureError *why)
+DecoderRun runDecoder(const QStringList &arguments, const QByteArray &input,
+                      const DecoderReply &reply, LogCategory category)
 {
     QProcess decoder;
     decoder.setProgram(decoderPath());
+    decoder.setArguments(arguments);
     // The decoder's messages come back to the window, never to the window's own standard
     // error: that may be a regular file, which the decoder may not write to.
     decoder.setProcessChannelMode(QProcess::SeparateChannels);
     decoder.setChildProcessModifier(limitDecoder);
     Messages messages;
-    PictureError error = PictureError::None;
-    std::optional<QImage> image = runDecoder(decoder, data, maxPixels, messages, &error);
-    messages.log(!image);
+    const DecoderRun run = waitForDecoder(decoder, input, reply, messages);
+    messages.log(category, run.end != DecoderEnd::Replied);
+    return run;
+}
+
+std::optional<QImage> decodeInHelper(const QByteArray &data, qint64 maxPixels, PictureError *why)
+{
+    PictureReceiver receiver(maxPixels);
+    std::optional<QImage> image;
+    const DecoderReply reply{[&receiver](QByteArrayView piece) { return receiver.feed(piece); },
+                             [&] { return (image = receiver.picture()).has_value(); }};
+    const DecoderRun run = runDecoder({}, data, reply, lcPicture);
     if (why)
-        *why = error;
-    return image;
+        *why = reasonOf(run, pictureReasons);
+    return run.end == DecoderEnd::Replied ? image : std::nullopt;
 }
 
 } // namespace picture
