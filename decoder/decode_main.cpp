@@ -4,6 +4,11 @@
 // exit status is 0 only when a picture was written, and else tells why where it can
 // (picture/pictureerror.h). Its messages go to standard error, which the window reads. The window
 // sets the limits this process runs under before it starts.
+//
+// typorama-decode --font: checks a font file the same way before the window opens it
+// (fontcheck.h).
+#include "fontcheck.h"
+#include "fonts/fonterror.h"
 #include "fonts/fonts.h"
 #include "picture/metafile/metafile.h"
 #include "picture/pictureerror.h"
@@ -21,8 +26,8 @@
 
 namespace {
 
-// All of standard input, or nothing where it is longer than a picture file may be.
-std::optional<QByteArray> readInput()
+// All of standard input, or nothing where it is longer than maxBytes.
+std::optional<QByteArray> readInput(qint64 maxBytes)
 {
     QByteArray data;
     char chunk[64 * 1024];
@@ -35,7 +40,7 @@ std::optional<QByteArray> readInput()
                 continue;
             return std::nullopt;
         }
-        if (data.size() + length > picture::maxPictureFileBytes)
+        if (data.size() + length > maxBytes)
             return std::nullopt;
         data.append(chunk, length);
     }
@@ -59,13 +64,20 @@ bool writeAll(const char *bytes, qint64 length)
 
 int main(int argc, char *argv[])
 {
-    const std::optional<QByteArray> data = readInput();
+    const bool font = argc == 2 && qstrcmp(argv[1], "--font") == 0;
+    const std::optional<QByteArray> data =
+        readInput(font ? fonts::maxFontFileBytes : picture::maxPictureFileBytes);
+    if (!data && font)
+        return fonts::checkerExitCode(fonts::FontError::TooLarge);
     if (!data)
         return picture::decoderExitCode(picture::PictureError::TooLarge);
-    // Metafiles draw text in the fonts the window would use, which are set up on an application
-    // object of the same kind; no window is ever shown.
+    // Fonts are checked with the font engine the window uses, offscreen. Metafiles draw text in the
+    // fonts the window would use, which are set up on an application object of the same kind; no
+    // window is ever shown.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication application(argc, argv);
+    if (font)
+        return checkFont(*data);
     if (picture::looksLikeMetafile(*data))
         fonts::initialiseFonts();
     picture::PictureError why = picture::PictureError::None;
