@@ -7,7 +7,7 @@ packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n qt6-l10n-tools
   libfontconfig-dev
-  fonts-ipafont-gothic fonts-ipafont-mincho
+  fonts-ipafont-gothic fonts-ipafont-mincho python3-fonttools
   xvfb xauth openbox xdotool x11-utils imagemagick libxcb-xfixes0-dev
   dbus ibus ibus-anthy ibus-mozc fcitx5 fcitx5-mozc fcitx5-frontend-qt6 x11-xserver-utils
   weston qt6-wayland
@@ -19,7 +19,7 @@ packages=(
 for group in "$@"; do
   case "$group" in
     fuzz) packages+=(clang libclang-rt-14-dev) ;;
-    bench) packages+=(python3-fonttools gdb libxcb1-dev libxcb-damage0-dev) ;;
+    bench) packages+=(gdb libxcb1-dev libxcb-damage0-dev) ;;
     format) packages+=(clang-format) ;;
     *) echo "install-deps.sh: no package group '$group'" >&2; exit 2 ;;
   esac
