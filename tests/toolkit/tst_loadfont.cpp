@@ -1,3 +1,4 @@
+#include "fonts/familyreply.h"
 #include "fonts/fonterror.h"
 #include "picture/decoderprocess.h"
 #include "support/image_bytes.h"
@@ -141,6 +142,40 @@ private slots:
             QVERIFY(image != drawn(QStringLiteral("No Such Family")));
         }
         QFontDatabase::removeApplicationFont(id);
+    }
+
+    // The checker's reply is trusted in nothing: only whole lines of well-formed UTF-8 names
+    // within the bounds are taken, however the pipe cuts them up; anything else is refused whole.
+    void familyReceiver_data()
+    {
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<QStringList>("families");
+        const QStringList two{QStringLiteral("Kanamite Gothic"), QStringLiteral("カナミテ明朝")};
+        QTest::newRow("two names") << QString(two.join(u'\n') + u'\n').toUtf8() << two;
+        QTest::newRow("256 names") << QByteArray("K\n").repeated(256) << QStringList(256, "K");
+        QTest::newRow("256 characters") << QByteArray(256, 'K') + '\n'
+                                        << QStringList{QString(256, u'K')};
+        QTest::newRow("257 names") << QByteArray("K\n").repeated(257) << QStringList();
+        QTest::newRow("257 characters") << QByteArray(257, 'K') + '\n' << QStringList();
+        QTest::newRow("nothing") << QByteArray() << QStringList();
+        QTest::newRow("no last line feed") << QByteArray("Kanamite") << QStringList();
+        QTest::newRow("empty name") << QByteArray("Kanamite\n\n") << QStringList();
+        QTest::newRow("not utf-8") << QByteArray("Kanamite \xFF\n") << QStringList();
+        QTest::newRow("cut utf-8") << QByteArray("Kanamite \xE4\xBA\n") << QStringList();
+        QTest::newRow("overlong utf-8") << QByteArray("Kanamite \xC0\xAF\n") << QStringList();
+        QTest::newRow("control character") << QByteArray("Kanamite\x1B[2J\n") << QStringList();
+        QTest::newRow("past the byte bound") << QByteArray(300000, '\n') << QStringList();
+    }
+    void familyReceiver()
+    {
+        QFETCH(QByteArray, reply);
+        QFETCH(QStringList, families);
+        for (const qsizetype piece : {std::max<qsizetype>(reply.size(), 1), qsizetype(1)}) {
+            fonts::FamilyReceiver receiver;
+            for (qsizetype at = 0; at < reply.size(); at += piece)
+                receiver.feed(QByteArrayView(reply).sliced(at, std::min(piece, reply.size() - at)));
+            QCOMPARE(receiver.families().value_or(QStringList()), families);
+        }
     }
 };
 
