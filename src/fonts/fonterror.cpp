@@ -29,7 +29,7 @@ QString fontErrorText(FontError error)
     case FontError::NotAFont:
         return QStringLiteral("フォントファイルではありません。");
     case FontError::NoUsableFace:
-        return QStringLiteral("使えるフォントが入っていません。");
+        return QStringLiteral("途中で切れているか壊れていて、使えるフォントが入っていません。");
     case FontError::UndecodableName:
         return QStringLiteral("ファイル名を読み取れません。");
     case FontError::CheckerMissing:

@@ -207,15 +207,34 @@ Families gatherFamilies()
     return families;
 }
 
-// Set once every family has been gathered; from then on the gathering answers every name.
+// Set once every family has been gathered; from then on the gathering answers every name, until
+// a font added for this run makes it stale.
+std::optional<Families> &gatheredFamilies()
+{
+    static std::optional<Families> families;
+    return families;
+}
 bool gathered = false;
 
 const Families &allFamilies()
 {
-    static const Families families = gatherFamilies();
+    std::optional<Families> &families = gatheredFamilies();
+    if (!families)
+        families = gatherFamilies();
     gathered = true;
-    return families;
+    return *families;
 }
+
+// What resolvedFace has answered; a font added for this run may change any answer, a fallback's
+// above all.
+QHash<QString, Face> &resolvedFaces()
+{
+    static QHash<QString, Face> faces;
+    return faces;
+}
+
+// Bumped by every font added for this run: a list made before is stale.
+int fontsGeneration = 0;
 
 // fontconfig's best match for a family name, as its family names.
 QStringList fontconfigMatch(const QString &requested)
@@ -358,8 +377,9 @@ Face resolveUncached(const QString &requested)
 
 const QStringList &SystemFonts::names() const
 {
-    if (m_names)
+    if (m_names && m_generation == fontsGeneration)
         return *m_names;
+    m_generation = fontsGeneration;
     QStringList names = allFamilies().listed;
     // Each name's collation key is made once; comparing keys orders the names as comparing the
     // names with the collator does, at a fraction of the cost for thousands of names.
@@ -389,7 +409,7 @@ std::optional<Face> resolvedFace(const QString &requested)
 {
     if (requested.isEmpty())
         return std::nullopt;
-    static QHash<QString, Face> cache;
+    QHash<QString, Face> &cache = resolvedFaces();
     const auto cached = cache.constFind(requested);
     if (cached != cache.constEnd())
         return *cached;
@@ -403,6 +423,17 @@ std::optional<QString> resolvedFamily(const QString &requested)
     if (std::optional<Face> face = resolvedFace(requested))
         return face->family;
     return std::nullopt;
+}
+
+QStringList addFontData(const QByteArray &data)
+{
+    const int id = QFontDatabase::addApplicationFontFromData(data);
+    if (id < 0)
+        return {};
+    gatheredFamilies().reset();
+    resolvedFaces().clear();
+    ++fontsGeneration;
+    return QFontDatabase::applicationFontFamilies(id);
 }
 
 void initialiseFonts()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -32,6 +33,8 @@ private:
     const QStringList &names() const;
 
     mutable std::optional<QStringList> m_names;
+    // Fonts added for this run since the names were gathered make them stale.
+    mutable int m_generation = 0;
 };
 
 // A face Qt can draw: a family it has registered and, for a face that fontconfig lists under a
@@ -52,6 +55,12 @@ std::optional<Face> resolvedFace(const QString &requested);
 
 // The family of the resolved face.
 std::optional<QString> resolvedFamily(const QString &requested);
+
+// Adds the faces of a font file's bytes for this run only: nothing is installed or written. They
+// are listed and resolved from then on like the installed ones. The families Qt registered for
+// them, or none where the bytes hold no face it takes. Only for bytes checked apart from the
+// window first (toolkit::LoadFontFile): the font engine parses them in this process.
+QStringList addFontData(const QByteArray &data);
 
 // Registers the substitutes for faces that Linux lacks and gives the application its default
 // user-interface font. Call once after the QApplication exists, before any widget is made.

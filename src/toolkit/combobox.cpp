@@ -38,11 +38,16 @@ ComboBox::ComboBox(QWidget *parent) : QComboBox(parent)
 
 void ComboBox::addItem(const QString &text)
 {
+    insertItem(count(), text);
+}
+
+void ComboBox::insertItem(int index, const QString &text)
+{
     // Qt makes the first entry of an empty box current and shows it in the edit field.
     const bool noEntry = currentIndex() < 0;
     const QString edited = currentText();
     m_listWidth = -1;
-    QComboBox::addItem(text);
+    QComboBox::insertItem(index, text);
     if (noEntry && currentIndex() >= 0) {
         setCurrentIndex(-1);
         setEditText(edited);

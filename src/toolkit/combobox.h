@@ -18,6 +18,7 @@ public:
     QString text() const { return currentText(); }
     void setText(const QString &text) { setEditText(text); }
     void addItem(const QString &text);
+    void insertItem(int index, const QString &text);
 
     // The open list is as wide as its widest entry, up to the width of the screen. The width is
     // found when the list first opens and kept until an entry is added or the look changes.
