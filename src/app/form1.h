@@ -1,11 +1,13 @@
 #pragma once
 
+#include <QList>
 #include <QMainWindow>
 
 #include <array>
 #include <memory>
 
 class QAction;
+class QByteArray;
 class QCheckBox;
 class QGroupBox;
 class QPushButton;
@@ -108,11 +110,18 @@ public:
     // About window.
     void mnuAbout_Click();
 
+    // Font files that are not installed, from the command line or dropped on the window: each
+    // file's faces are added for this run and listed, and the first face of the first file
+    // that has one is applied as if chosen from the list. The files refused are named in one
+    // message, each with why; the others are added all the same.
+    void openFontFiles(const QList<QByteArray> &fileNames);
+
 private:
     void createControls();
     void setAccessibleNames();
     void setTabOrder();
     void wireEvents();
+    void listAddedFonts();
 
     const fonts::ScreenFonts &m_fonts;
     std::unique_ptr<frmAbout> m_about;

@@ -1,5 +1,6 @@
 #include "app/form1.h"
 
+#include "app/filedrop.h"
 #include "toolkit/combobox.h"
 #include "toolkit/scrollbar.h"
 #include "toolkit/textbox.h"
@@ -41,4 +42,5 @@ void Form1::wireEvents()
     connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
     connect(mnuAbout, &QAction::triggered, this, &Form1::mnuAbout_Click);
+    connect(new FileDropFilter(this), &FileDropFilter::dropped, this, &Form1::openFontFiles);
 }

@@ -25,5 +25,5 @@ int main(int argc, char *argv[])
     toolkit::initialiseApplication();
     fonts::initialiseFonts();
     const fonts::SystemFonts fonts;
-    return runProgram(fonts);
+    return runProgram(fonts, fontFileArguments(argc, argv));
 }
