@@ -88,6 +88,15 @@ exec_line=$(entry_value Exec)
 program=${exec_line%% *}
 [ -x "$prefix/bin/$program" ] || fail "Exec=$exec_line runs $program, which is not installed in bin/"
 
+# File managers offer the program for font files: the entry takes files and names their types,
+# and the metainfo lists the same types.
+case " $exec_line " in *" %F "*) ;; *) fail "Exec=$exec_line takes no files (%F)" ;; esac
+for type in font/ttf font/otf font/collection font/woff font/woff2 application/x-font-ttf \
+  application/x-font-otf; do
+  case ";$(entry_value MimeType)" in *";$type;"*) ;; *) fail "MimeType does not name $type" ;; esac
+  grep -q "<mediatype>$type</mediatype>" "$metainfo" || fail "the metainfo does not provide $type"
+done
+
 grep -q "<id>$app_id</id>" "$metainfo" || fail "the metainfo's <id> is not $app_id"
 grep -q "<launchable type=\"desktop-id\">$app_id.desktop</launchable>" "$metainfo" ||
   fail "the metainfo does not launch $app_id.desktop"
