@@ -6,6 +6,7 @@
 #include "picture/decoderprocess.h"
 #include "support/image_bytes.h"
 #include "support/loadedform.h"
+#include "support/messageboxes.h"
 #include "support/metafile_fixtures.h"
 #include "support/resident_memory.h"
 #include "support/standins.h"
@@ -21,11 +22,9 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QGroupBox>
-#include <QMessageBox>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 #include <QtEndian>
 
 #include <linux/capability.h>
@@ -110,32 +109,6 @@ private:
     __user_cap_header_struct m_header{};
     __user_cap_data_struct m_saved[2]{};
     bool m_lowered = false;
-};
-
-// Accepts every message box that comes up and keeps what it said, and whether it was a warning
-// over the window.
-class MessageBoxCloser : public QObject
-{
-public:
-    explicit MessageBoxCloser(const QWidget *window)
-    {
-        connect(&m_timer, &QTimer::timeout, this, [this, window] {
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            if (!box)
-                return;
-            texts += box->text();
-            warningsOverWindow +=
-                box->icon() == QMessageBox::Warning && box->parentWidget() == window;
-            box->accept();
-        });
-        m_timer.start(10);
-    }
-
-    QStringList texts;
-    QList<bool> warningsOverWindow;
-
-private:
-    QTimer m_timer;
 };
 
 QString failureText(const QString &path, picture::PictureError reason)

@@ -26,6 +26,11 @@ QString manyFontsProgramPath()
     return QStringLiteral(TYPORAMA_MANY_FONTS_PROGRAM);
 }
 
+QString dragSourcePath()
+{
+    return QStringLiteral(TYPORAMA_DRAG_SOURCE);
+}
+
 void keepScreenshot(const QImage &image, const QString &name)
 {
     const QString folder = qEnvironmentVariable("TYPORAMA_E2E_SHOTS");

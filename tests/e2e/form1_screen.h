@@ -17,6 +17,9 @@ QString programPath();
 // The program built over the installed fonts and 20,000 made-up families, for a start-up that
 // lasts long enough to be watched.
 QString manyFontsProgramPath();
+// A window in the screen's top left corner, 100 pixels square, that drags the files named on
+// its command line when a button is pressed on it.
+QString dragSourcePath();
 
 // Keeps a screenshot under the folder named by TYPORAMA_E2E_SHOTS, when it is set, for a person
 // to look at.

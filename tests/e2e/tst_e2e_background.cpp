@@ -1,5 +1,6 @@
 #include "e2e/e2e_test.h"
 #include "e2e/form1_screen.h"
+#include "e2e/freshhome.h"
 #include "e2e/pixels.h"
 #include "e2e/xclient.h"
 #include "e2e/xsession.h"
@@ -131,19 +132,8 @@ void TestE2eBackground::minimiseAndRestoreKeepTiles()
 // window leave them empty.
 void TestE2eBackground::writesNothingToAFreshHome()
 {
-    QTemporaryDir home;
-    QVERIFY(home.isValid());
-    const QByteArray homePath = QFile::encodeName(home.path());
-    qputenv("HOME", homePath);
-    for (const char *folder :
-         {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME", "XDG_CACHE_HOME"})
-        qputenv(folder, homePath + "/." + QByteArray(folder).toLower());
-    const std::unique_ptr<QProcess> bus = m_x->spawn(
-        QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                                        QStringLiteral("--print-address=1")});
-    bus->start();
-    QVERIFY(bus->waitForReadyRead(5000));
-    qputenv("DBUS_SESSION_BUS_ADDRESS", bus->readLine().trimmed());
+    const FreshHome home(*m_x);
+    QVERIFY(home.isReady());
     m_form = Form1Screen::start(*m_x);
     QVERIFY2(m_form, qPrintable(m_x->errorString()));
 
@@ -155,9 +145,7 @@ void TestE2eBackground::writesNothingToAFreshHome()
     QVERIFY(xclient::requestClose(m_x->display(), m_form->windowId()));
     QVERIFY(m_x->program()->waitForFinished(5000));
     QCOMPARE(m_x->program()->exitCode(), 0);
-    stopProcess(bus.get());
-    QCOMPARE(QDir(home.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-             QStringList());
+    QCOMPARE(home.contents(), QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestE2eBackground)

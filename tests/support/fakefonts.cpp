@@ -1,5 +1,7 @@
 #include "support/fakefonts.h"
 
+#include "support/test_fonts.h"
+
 #include <QDir>
 #include <QFile>
 #include <QRawFont>
@@ -124,18 +126,7 @@ bool installFixtureFonts(const QString &folder, const QList<FixtureFace> &faces)
         if (!file.open(QIODevice::WriteOnly) || file.write(renamed(base, face)) < 0)
             return false;
     }
-    QFile config(folder + QLatin1String("/fonts.conf"));
-    if (!config.open(QIODevice::WriteOnly))
-        return false;
-    config.write(
-        QStringLiteral("<?xml version=\"1.0\"?>\n<fontconfig>\n"
-                       "  <cachedir>%1/cache</cachedir>\n"
-                       "  <include ignore_missing=\"yes\">/etc/fonts/fonts.conf</include>\n"
-                       "  <dir>%1/fonts</dir>\n</fontconfig>\n")
-            .arg(folder)
-            .toUtf8());
-    qputenv("FONTCONFIG_FILE", QFile::encodeName(config.fileName()));
-    return true;
+    return addFontFolder(folder + QLatin1String("/fonts"));
 }
 
 DrawnFace drawnFace(const QFont &font)

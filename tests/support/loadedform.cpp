@@ -13,6 +13,12 @@ LoadedForm::LoadedForm() : m_fonts({QStringLiteral("IPAPGothic"), QStringLiteral
     m_form->Form_Load();
 }
 
+LoadedForm::LoadedForm(const fonts::ScreenFonts &fonts) : m_fonts({})
+{
+    m_form = std::make_unique<Form1>(fonts);
+    m_form->Form_Load();
+}
+
 LoadedForm::~LoadedForm() = default;
 
 QStringList channelTexts(const Form1 &form)

@@ -12,11 +12,13 @@ class TextBox;
 }
 
 // The main window brought to its working state by its own start-up, over a short fake font
-// list. Needs an application readied as the program's own (see support/testmain.h).
+// list or the one given. Needs an application readied as the program's own (see
+// support/testmain.h).
 class LoadedForm
 {
 public:
     LoadedForm();
+    explicit LoadedForm(const fonts::ScreenFonts &fonts);
     ~LoadedForm();
 
     Form1 &operator*() const { return *m_form; }

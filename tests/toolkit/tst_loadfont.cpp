@@ -3,6 +3,7 @@
 #include "picture/decoderprocess.h"
 #include "support/image_bytes.h"
 #include "support/standins.h"
+#include "support/test_fonts.h"
 #include "support/testmain.h"
 #include "toolkit/loadfont.h"
 
@@ -20,11 +21,6 @@
 using fonts::FontError;
 
 namespace {
-
-QString testFont(const char *name)
-{
-    return QStringLiteral(TYPORAMA_TEST_FONTS "/") + QLatin1String(name);
-}
 
 QByteArray bytesOf(const QString &path)
 {

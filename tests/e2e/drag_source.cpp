@@ -1,0 +1,45 @@
+// A window in the top left corner of the screen that drags the files named on its command line
+// when a button is pressed on it, as a file manager does: a drop on another program's window
+// goes through the window system's drag-and-drop protocol.
+#include <QApplication>
+#include <QDrag>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QUrl>
+#include <QWidget>
+
+namespace {
+
+class DragSource : public QWidget
+{
+public:
+    explicit DragSource(QList<QUrl> urls) : m_urls(std::move(urls)) {}
+
+protected:
+    void mousePressEvent(QMouseEvent *) override
+    {
+        auto *data = new QMimeData;
+        data->setUrls(m_urls);
+        auto *drag = new QDrag(this);
+        drag->setMimeData(data);
+        drag->exec(Qt::CopyAction);
+    }
+
+private:
+    QList<QUrl> m_urls;
+};
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QList<QUrl> urls;
+    for (const QString &path : QApplication::arguments().mid(1))
+        urls << QUrl::fromLocalFile(path);
+    DragSource source(urls);
+    source.setWindowTitle(QStringLiteral("drag source"));
+    source.setGeometry(0, 0, 100, 100);
+    source.show();
+    return QApplication::exec();
+}
