@@ -1,10 +1,14 @@
-// Font files opened from the command line or dropped on the window: the good ones join the list
-// in its order and the first face is shown as if chosen from it; each refused one is named in
-// the message with why, and leaves the box, the canvas and the colour boxes as they were.
+// Font files opened from the command line or dropped on a colour box (which would take a dropped
+// address as typed text), as the user meets them: a font file's faces join the list in its
+// order and the first is shown as if chosen from it; any other file is named in one message with
+// why, and leaves the box, the canvas and the colour boxes as they were. And the checker's reply,
+// which is trusted in nothing.
 #include "app/form1.h"
+#include "fonts/familyreply.h"
 #include "fonts/fonterror.h"
 #include "fonts/fonts.h"
 #include "picture/decoderprocess.h"
+#include "support/image_bytes.h"
 #include "support/loadedform.h"
 #include "support/messageboxes.h"
 #include "support/standins.h"
@@ -14,93 +18,117 @@
 #include "toolkit/picturebox.h"
 #include "toolkit/textbox.h"
 
-#include <QDir>
 #include <QDropEvent>
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <utility>
 
 using fonts::FontError;
+// Each file's name with the reason it is refused for, None for a font.
+using Files = QList<std::pair<QByteArray, FontError>>;
 
 class TestFontFiles : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
+    void cleanupTestCase() { ::unlink(m_rawName.constData()); }
     void opensFontFiles_data();
     void opensFontFiles();
+    void familyReceiver_data();
+    void familyReceiver();
 
 private:
+    QByteArray write(const char *name, const QByteArray &data)
+    {
+        return QFile::encodeName(writeFile(m_dir, QString::fromUtf8(name), data));
+    }
+
     QTemporaryDir m_dir;
+    // Named by bytes that are no UTF-8, which QTemporaryDir cannot name to remove.
+    QByteArray m_rawName;
 };
 
 namespace {
 
-// Drops the files on a colour box, which would take a dropped address as text.
-void drop(Form1 &form, const QList<QByteArray> &names)
+QByteArray font(const char *name)
+{
+    return QFile::encodeName(testFont(name));
+}
+
+void drop(QWidget *target, const QList<QByteArray> &names)
 {
     QMimeData data;
     QList<QUrl> urls;
     for (const QByteArray &name : names)
         urls << QUrl(QStringLiteral("file://") + QString::fromLatin1(name.toPercentEncoding("/")));
+    // As file managers do, the addresses come as text too, which a box would take.
     data.setUrls(urls);
-    QWidget *target = form.TextC[0];
+    data.setText(QUrl::toStringList(urls).join(u'\n'));
     const QPoint at = target->rect().center();
     QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, {});
-    QApplication::sendEvent(target, &enter);
     QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(target, &enter);
     QApplication::sendEvent(target, &dropped);
+    // The files are read once the drop has ended.
+    QCoreApplication::processEvents();
 }
 
 } // namespace
-
-void TestFontFiles::initTestCase()
-{
-    QVERIFY(m_dir.isValid());
-    const QDir dir(m_dir.path());
-    QVERIFY(dir.mkdir(QStringLiteral("folder")));
-    QFile notes(dir.filePath(QStringLiteral("notes.txt")));
-    QVERIFY(notes.open(QIODevice::WriteOnly) && notes.write("Aaあぁアァ亜宇\n") > 0);
-    QFile gothic(testFont("kanamite-gothic.ttf"));
-    QFile cut(dir.filePath(QStringLiteral("cut.ttf")));
-    QVERIFY(gothic.open(QIODevice::ReadOnly) && cut.open(QIODevice::WriteOnly) &&
-            cut.write(gothic.read(1000)) == 1000);
-    QVERIFY(gothic.copy(dir.filePath(QStringLiteral("gothic.ttf"))));
-    QVERIFY(
-        QFile::copy(testFont("kanamite-mincho.woff"), dir.filePath(QStringLiteral("mincho.woff"))));
-    QVERIFY(QFile::copy(testFont("kanamite.ttc"), dir.filePath(QStringLiteral("both.ttc"))));
-}
-
-// Each file with the reason it is refused for, None for a font.
-using Files = QList<std::pair<QByteArray, FontError>>;
 
 void TestFontFiles::opensFontFiles_data()
 {
     QTest::addColumn<Files>("files");
     QTest::addColumn<bool>("dropped");
     QTest::addColumn<QString>("checker");
-    QTest::addColumn<QString>("shown");
-
-    const QString none;
-    QTest::newRow("command line") << Files{{"mincho.woff", FontError::None}} << false << none
-                                  << QStringLiteral("Kanamite Mincho");
-    QTest::newRow("dropped collection among refused files")
-        << Files{{"notes.txt", FontError::NotAFont},
-                 {"both.ttc", FontError::None},
-                 {"folder", FontError::NotRegularFile}}
-        << true << none << QStringLiteral("Kanamite Gothic");
-    QTest::newRow("dropped, cut short")
-        << Files{{"cut.ttf", FontError::NoUsableFace}} << true << none << none;
-    QTest::newRow("dropped, name no text")
-        << Files{{"\xff.ttf", FontError::UndecodableName}} << true << none << none;
-    QTest::newRow("checker crashes") << Files{{"gothic.ttf", FontError::CheckerCrashed}} << true
-                                     << QStringLiteral("abort_helper") << none;
-    QTest::newRow("checker hangs") << Files{{"gothic.ttf", FontError::TimedOut}} << false
-                                   << QStringLiteral("sleep_helper") << none;
+    QTest::addColumn<QStringList>("families");
+    const QString built = builtDecoder();
+    const QByteArray gothic = font("kanamite-gothic.ttf");
+    const QStringList none;
+    const auto refused = [&](const char *row, const QByteArray &name, FontError why,
+                             const QString &checker) {
+        QTest::newRow(row) << Files{{name, why}} << true << checker << none;
+    };
+    QTest::newRow("ttf") << Files{{gothic, FontError::None}} << false << built
+                         << QStringList{"Kanamite Gothic"};
+    QTest::newRow("otf") << Files{{font("kanamite-gothic.otf"), FontError::None}} << true << built
+                         << QStringList{"Kanamite Gothic"};
+    QTest::newRow("woff") << Files{{font("kanamite-mincho.woff"), FontError::None}} << false
+                          << built << QStringList{"Kanamite Mincho"};
+    QTest::newRow("collection among refused files")
+        << Files{{write("notes.ttf", "Kanamite Gothic\n"), FontError::NotAFont},
+                 {font("kanamite.ttc"), FontError::None},
+                 {QFile::encodeName(m_dir.path()), FontError::NotRegularFile}}
+        << true << built << QStringList{"Kanamite Gothic", "Kanamite Mincho"};
+    refused("empty", write("empty.ttf", {}), FontError::Empty, built);
+    const QByteArray fifo = QFile::encodeName(m_dir.filePath(QStringLiteral("fifo.ttf")));
+    ::mkfifo(fifo.constData(), 0600);
+    refused("fifo", fifo, FontError::NotRegularFile, built);
+    refused("missing", write("gone.ttf", {}) + ".missing", FontError::Unreadable, built);
+    QFile whole(testFont("kanamite-gothic.ttf"));
+    QVERIFY(whole.open(QIODevice::ReadOnly));
+    refused("cut short", write("cut.ttf", whole.read(1000)), FontError::NoUsableFace, built);
+    const QByteArray large = write("large.ttf", {});
+    QFile(QFile::decodeName(large)).resize(fonts::maxFontFileBytes + 1);
+    refused("over the bound", large, FontError::TooLarge, built);
+    // Two faces, at offsets 20 and 32, of bytes that are no table directory.
+    refused("collection of garbage",
+            write("garbage.ttc", QByteArray("ttcf\0\1\0\0\0\0\0\2\0\0\0\x14\0\0\0\x20", 20) +
+                                     QByteArray(64, '\xAB')),
+            FontError::NoUsableFace, built);
+    m_rawName = QFile::encodeName(m_dir.path()) + "/\xFF\xFE.ttf";
+    QVERIFY(::symlink(gothic.constData(), m_rawName.constData()) == 0);
+    refused("undecodable name", m_rawName, FontError::UndecodableName, built);
+    refused("checker crashes", gothic, FontError::CheckerCrashed, standIn("abort_helper"));
+    refused("checker hangs", gothic, FontError::TimedOut, standIn("sleep_helper"));
+    refused("checker floods", gothic, FontError::MalformedReply, standIn("flood_helper"));
+    refused("no checker", gothic, FontError::CheckerMissing, m_dir.filePath("none"));
 }
 
 void TestFontFiles::opensFontFiles()
@@ -108,48 +136,82 @@ void TestFontFiles::opensFontFiles()
     QFETCH(Files, files);
     QFETCH(bool, dropped);
     QFETCH(QString, checker);
-    QFETCH(QString, shown);
+    QFETCH(QStringList, families);
     const fonts::SystemFonts installed;
     const LoadedForm form(installed);
     const QStringList colours = channelTexts(*form);
     const QString boxText = form->Combo1->text();
     const QImage canvas = form->Picture1->grab().toImage();
-    if (!checker.isEmpty())
-        picture::setDecoderPath(standIn(qPrintable(checker)));
-    QList<QByteArray> paths;
+    QList<QByteArray> names;
     QStringList refusals;
     for (const auto &[name, why] : files) {
-        paths << QFile::encodeName(m_dir.path()) + '/' + name;
+        names << name;
         if (why != FontError::None)
             refusals << QStringLiteral("「%1」をフォントとして読み込めませんでした。\n%2")
-                            .arg(QString::fromLocal8Bit(paths.last()), fonts::fontErrorText(why));
+                            .arg(QString::fromLocal8Bit(name), fonts::fontErrorText(why));
     }
+    picture::setDecoderPath(checker);
     MessageBoxCloser closer(&*form);
     if (dropped)
-        drop(*form, paths);
+        drop(form->TextC[0], names);
     else
-        form->openFontFiles(paths);
-    QTRY_COMPARE(closer.texts.size(), refusals.isEmpty() ? 0 : 1);
+        form->openFontFiles(names);
+    QTRY_COMPARE(closer.texts,
+                 refusals.isEmpty() ? QStringList() : QStringList{refusals.join("\n\n")});
     useBuiltDecoder();
-    if (!refusals.isEmpty())
-        QCOMPARE(closer.texts.first(), refusals.join(QStringLiteral("\n\n")));
     QCOMPARE(channelTexts(*form), colours);
-    if (shown.isEmpty()) {
+    if (families.isEmpty()) {
         QCOMPARE(form->Combo1->text(), boxText);
         QCOMPARE(form->Picture1->grab().toImage(), canvas);
         return;
     }
-    QCOMPARE(form->Combo1->text(), shown);
+    QCOMPARE(form->Combo1->text(), families.first());
     QVERIFY(form->Picture1->grab().toImage() != canvas);
-    // Every name the font list now has, in its order, once.
+    // Every name of the font list, the new ones among them, in its order, once.
     QStringList listed;
     QStringList inBox;
     for (int i = 0; i < installed.fontCount(); ++i)
         listed << installed.font(i).value_or(QString());
     for (int i = 0; i < form->Combo1->count(); ++i)
         inBox << form->Combo1->itemText(i);
-    QVERIFY(listed.contains(shown));
+    for (const QString &family : families)
+        QVERIFY(listed.contains(family));
     QCOMPARE(inBox, listed);
+}
+
+// Only whole lines of well-formed UTF-8 names within the bounds are taken, however the pipe cuts
+// them up; anything else is refused whole.
+void TestFontFiles::familyReceiver_data()
+{
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<QStringList>("families");
+    const QStringList two{QStringLiteral("Kanamite Gothic"), QStringLiteral("カナミテ明朝")};
+    QTest::newRow("two names") << QString(two.join(u'\n') + u'\n').toUtf8() << two;
+    QTest::newRow("256 names") << QByteArray("K\n").repeated(256) << QStringList(256, "K");
+    QTest::newRow("256 characters") << QByteArray(256, 'K') + '\n'
+                                    << QStringList{QString(256, u'K')};
+    QTest::newRow("257 names") << QByteArray("K\n").repeated(257) << QStringList();
+    QTest::newRow("257 characters") << QByteArray(257, 'K') + '\n' << QStringList();
+    QTest::newRow("nothing") << QByteArray() << QStringList();
+    QTest::newRow("no last line feed") << QByteArray("Kanamite") << QStringList();
+    QTest::newRow("empty name") << QByteArray("Kanamite\n\n") << QStringList();
+    QTest::newRow("not utf-8") << QByteArray("Kanamite \xFF\n") << QStringList();
+    QTest::newRow("cut utf-8") << QByteArray("Kanamite \xE4\xBA\n") << QStringList();
+    QTest::newRow("overlong utf-8") << QByteArray("Kanamite \xC0\xAF\n") << QStringList();
+    QTest::newRow("control character") << QByteArray("Kanamite\x1B[2J\n") << QStringList();
+    QTest::newRow("past the byte bound") << QByteArray(300000, '\n') << QStringList();
+}
+
+void TestFontFiles::familyReceiver()
+{
+    QFETCH(QByteArray, reply);
+    QFETCH(QStringList, families);
+    for (const qsizetype piece : {std::max<qsizetype>(reply.size(), 1), qsizetype(1)}) {
+        fonts::FamilyReceiver receiver;
+        for (qsizetype at = 0; at < reply.size(); at += piece)
+            receiver.feed(QByteArrayView(reply).sliced(at, std::min(piece, reply.size() - at)));
+        QCOMPARE(receiver.families().value_or(QStringList()), families);
+    }
 }
 
 TYPORAMA_TEST_MAIN(TestFontFiles)

@@ -1,6 +1,6 @@
 // A window in the top left corner of the screen that drags the files named on its command line
-// when a button is pressed on it, as a file manager does: a drop on another program's window
-// goes through the window system's drag-and-drop protocol.
+// when a button is pressed on it, as a file manager does, as addresses and as text: a drop on
+// another program's window goes through the window system's drag-and-drop protocol.
 #include <QApplication>
 #include <QDrag>
 #include <QMimeData>
@@ -20,6 +20,7 @@ protected:
     {
         auto *data = new QMimeData;
         data->setUrls(m_urls);
+        data->setText(QUrl::toStringList(m_urls).join(u'\n'));
         auto *drag = new QDrag(this);
         drag->setMimeData(data);
         drag->exec(Qt::CopyAction);
