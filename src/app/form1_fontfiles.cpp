@@ -28,8 +28,11 @@ QStringList addFontFile(const QByteArray &name, fonts::FontError &why)
 {
     why = fonts::FontError::UndecodableName;
     const std::optional<QString> path = decodedName(name);
-    if (!path)
+    if (!path) {
+        qCWarning(lcFonts, "Refused %s as a font file: %s", name.toPercentEncoding("/").constData(),
+                  fonts::fontErrorName(why));
         return {};
+    }
     const std::optional<toolkit::FontFile> file = toolkit::LoadFontFile(*path, &why);
     if (!file)
         return {};
