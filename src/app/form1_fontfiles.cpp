@@ -5,6 +5,7 @@
 #include "toolkit/combobox.h"
 #include "toolkit/loadfont.h"
 #include "toolkit/messagebox.h"
+#include "toolkit/window.h"
 
 #include <QFile>
 #include <QHash>
@@ -48,6 +49,8 @@ void Form1::openFontFiles(const QList<QByteArray> &fileNames)
 {
     QStringList families;
     QStringList refusals;
+    // A large collection takes the checker a second or two.
+    toolkit::setMousePointer(this, toolkit::Hourglass);
     for (const QByteArray &name : fileNames) {
         fonts::FontError why = fonts::FontError::None;
         const QStringList added = addFontFile(name, why);
@@ -66,6 +69,7 @@ void Form1::openFontFiles(const QList<QByteArray> &fileNames)
             Combo1->setText(families.first());
         Combo1_Click();
     }
+    toolkit::setMousePointer(this, toolkit::Default);
     if (!refusals.isEmpty())
         toolkit::warningBox(this, windowTitle(), refusals.join(QStringLiteral("\n\n")));
 }
