@@ -507,6 +507,8 @@ void Canvas::fillPath(bool fill, bool stroke)
 void Canvas::clipToPath(int mode)
 {
     m_inPath = false;
+    m_path.setFillRule(m_state.polyFillMode == gdi::alternateFill ? Qt::OddEvenFill
+                                                                  : Qt::WindingFill);
     combineClip(m_path, mode);
     m_path = QPainterPath();
 }
