@@ -77,6 +77,17 @@ Qt::BrushStyle hatchStyle(int hatch)
     }
 }
 
+// A hatch as GDI draws it: one 8 by 8 tile of device pixels, the lines in the brush's colour
+// and the rest left for the background mode to fill.
+QImage hatchTile(const QColor &color, int hatch)
+{
+    QImage tile(8, 8, QImage::Format_ARGB32_Premultiplied);
+    tile.fill(Qt::transparent);
+    QPainter painter(&tile);
+    painter.fillRect(tile.rect(), QBrush(color, hatchStyle(hatch)));
+    return tile;
+}
+
 // The ternary raster operation that does to the page what a binary one does with the pen:
 // the drawn pixels stand for the pen, the pattern plays no part.
 quint32 ternaryOf(int rop2)
@@ -310,7 +321,7 @@ QBrush Canvas::brushOf(const LogBrush &b, const QTransform &painterTransform) co
     case gdi::bsNull:
         return Qt::NoBrush;
     case gdi::bsHatched:
-        return QBrush(b.color, hatchStyle(b.hatch));
+        return tiledBrush(hatchTile(b.color, b.hatch), painterTransform);
     case gdi::bsPattern:
     case gdi::bsDibPattern: {
         if (b.pattern.isNull())
@@ -325,19 +336,23 @@ QBrush Canvas::brushOf(const LogBrush &b, const QTransform &painterTransform) co
                     line[x] = qGray(line[x]) < 128 ? dark : light;
             }
         }
-        // GDI lays patterns in device pixels from the brush origin, whatever the mapping. The
-        // tiles repeat, so the origin is taken within one of them.
-        const QPointF origin = m_deviceToImage.map(m_state.brushOrigin);
-        const QPointF within(std::fmod(origin.x(), tile.width()),
-                             std::fmod(origin.y(), tile.height()));
-        QBrush brush(tile);
-        brush.setTransform(QTransform::fromTranslate(within.x(), within.y()) *
-                           painterTransform.inverted());
-        return brush;
+        return tiledBrush(tile, painterTransform);
     }
     default:
         return QBrush(b.color);
     }
+}
+
+QBrush Canvas::tiledBrush(const QImage &tile, const QTransform &painterTransform) const
+{
+    // GDI lays patterns and hatches in device pixels from the brush origin, whatever the
+    // mapping. The tiles repeat, so the origin is taken within one of them.
+    const QPointF origin = m_deviceToImage.map(m_state.brushOrigin);
+    const QPointF within(std::fmod(origin.x(), tile.width()), std::fmod(origin.y(), tile.height()));
+    QBrush brush(tile);
+    brush.setTransform(QTransform::fromTranslate(within.x(), within.y()) *
+                       painterTransform.inverted());
+    return brush;
 }
 
 void Canvas::prepare(bool withTransform)
@@ -507,6 +522,8 @@ void Canvas::fillPath(bool fill, bool stroke)
 void Canvas::clipToPath(int mode)
 {
     m_inPath = false;
+    m_path.setFillRule(m_state.polyFillMode == gdi::alternateFill ? Qt::OddEvenFill
+                                                                  : Qt::WindingFill);
     combineClip(m_path, mode);
     m_path = QPainterPath();
 }

@@ -130,6 +130,7 @@ private:
     // The current brush for a painter with a transform; patterns stay in device pixels.
     QBrush currentBrush(const QTransform &painterTransform = {}) const;
     QBrush brushOf(const LogBrush &brush, const QTransform &painterTransform) const;
+    QBrush tiledBrush(const QImage &tile, const QTransform &painterTransform) const;
     // A brush for a painter on the page or on a layer of combine(): patterns lie in the page's
     // pixels either way.
     QBrush brushFor(const LogBrush &brush, const QPainter &painter) const;

@@ -124,6 +124,7 @@ enum class WmfRecord : quint16 {
     OffsetViewportOrg = 0x0211,
     LineTo = 0x0213,
     MoveTo = 0x0214,
+    OffsetClipRgn = 0x0220,
     FillRegion = 0x0228,
     SelectPalette = 0x0234,
     CreatePenIndirect = 0x02FA,

@@ -415,6 +415,9 @@ void WmfPlayer::play(WmfRecord function, const ByteReader &r)
     case WmfRecord::IntersectClipRect:
         m_canvas.intersectClip(rectBRTL(r, 6));
         break;
+    case WmfRecord::OffsetClipRgn:
+        m_canvas.offsetClip(pointYX(r, 6));
+        break;
     case WmfRecord::Arc:
     case WmfRecord::Pie:
     case WmfRecord::Chord:
