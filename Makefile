@@ -58,12 +58,12 @@ sanitize: deps
 	$(SANITIZER_ENV) ctest --preset sanitize -j $(JOBS)
 
 # Every fuzz target for FUZZ_SECONDS seconds over the seeds the tests' generators make, built
-# with clang under the address and undefined-behaviour sanitizers.
+# with clang under the address and undefined-behaviour sanitizers; one target a core at a time.
 fuzz:
 	@bash scripts/install-deps.sh fuzz
 	cmake --preset fuzz -DTYPORAMA_FUZZ_SECONDS=$(FUZZ_SECONDS) >/dev/null
 	cmake --build --preset fuzz -j $(JOBS)
-	ctest --preset fuzz
+	ctest --preset fuzz -j $(JOBS)
 
 # Start-up, memory and canvas figures beside their floors, printed as one table
 # (docs/performance.md). Starts its own X server; a slow machine never fails it.
