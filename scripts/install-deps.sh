@@ -7,7 +7,7 @@ packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n qt6-l10n-tools
   libfontconfig-dev
-  fonts-ipafont-gothic fonts-ipafont-mincho python3-fonttools
+  fonts-ipafont-gothic fonts-ipafont-mincho python3-fonttools python3-brotli
   xvfb xauth openbox xdotool x11-utils imagemagick libxcb-xfixes0-dev
   dbus ibus ibus-anthy ibus-mozc fcitx5 fcitx5-mozc fcitx5-frontend-qt6 x11-xserver-utils
   weston qt6-wayland

@@ -101,6 +101,8 @@ void TestFontFiles::opensFontFiles_data()
                          << QStringList{"Kanamite Gothic"};
     QTest::newRow("woff") << Files{{font("kanamite-mincho.woff"), FontError::None}} << false
                           << built << QStringList{"Kanamite Mincho"};
+    QTest::newRow("woff2") << Files{{font("kanamite-gothic.woff2"), FontError::None}} << true
+                           << built << QStringList{"Kanamite Gothic"};
     QTest::newRow("collection among refused files")
         << Files{{write("notes.ttf", "Kanamite Gothic\n"), FontError::NotAFont},
                  {font("kanamite.ttc"), FontError::None},

@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Writes the font files the font loading tests open: the IPA Gothic and Mincho fonts cut down
 to the sample text and basic Latin, under family names no installed font has, as a TrueType
-file, the same bytes named .otf, a collection of both, and a WOFF file.
+file, the same bytes named .otf, a collection of both, and WOFF and WOFF 2 files.
 
 Usage: make_test_fonts.py GOTHIC.ttf MINCHO.ttf OUTPUT_DIR
 """
@@ -41,6 +41,8 @@ def main(gothic_path, mincho_path, out):
     collection.save(os.path.join(out, "kanamite.ttc"))
     mincho.flavor = "woff"
     mincho.save(os.path.join(out, "kanamite-mincho.woff"))
+    gothic.flavor = "woff2"
+    gothic.save(os.path.join(out, "kanamite-gothic.woff2"))
 
 
 if __name__ == "__main__":
