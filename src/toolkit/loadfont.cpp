@@ -22,10 +22,6 @@ constexpr picture::DecoderReasons<FontError> checkerReasons{FontError::None,
 std::optional<FontFile> checkFontFile(const QString &path, FontError &why)
 {
     std::optional<QByteArray> data = readRegularFile(path, fonts::maxFontFileBytes, why);
-    // A name with bytes that are no text in the system's encoding comes as replacement
-    // characters, which name no file.
-    if (why == FontError::Unreadable && path.contains(QChar::ReplacementCharacter))
-        why = FontError::UndecodableName;
     if (data && data->isEmpty())
         why = FontError::Empty;
     if (why != FontError::None)
