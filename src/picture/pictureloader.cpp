@@ -131,7 +131,8 @@ PictureError iconCheck(const ByteReader &in, qint64 maxPixels)
         }
         if (width <= 0 || height < 0)
             return PictureError::Truncated;
-        if (width * height > maxPixels)
+        // A PNG's sides are each up to 2^32 - 1, whose product no qint64 holds.
+        if (height > 0 && width > maxPixels / height)
             return PictureError::TooLarge;
     }
     return PictureError::None;
