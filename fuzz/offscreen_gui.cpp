@@ -1,7 +1,6 @@
 #include "offscreen_gui.h"
 
 #include <QGuiApplication>
-#include <QThreadPool>
 
 #include <cstdlib>
 
@@ -31,9 +30,4 @@ void startOffscreenGui()
     static QGuiApplication application(argc, argv);
     // Every damaged picture makes a decoder warn; the warnings would only slow the runs down.
     qInstallMessageHandler(dropMessage);
-    // Qt converts large pictures on the global pool's threads, which end after 30 idle
-    // seconds. A thread ending while the leak checker stops the world at exit crashes the
-    // checker's tracer now and then ("Tracer caught signal 11"), which fails a clean run;
-    // parked threads never end.
-    QThreadPool::globalInstance()->setExpiryTimeout(-1);
 }
