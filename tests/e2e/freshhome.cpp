@@ -4,28 +4,28 @@
 
 #include <QDir>
 
-FreshHome::FreshHome(XSession &session)
+namespace {
+const QStringList folders{QStringLiteral("XDG_CONFIG_HOME"), QStringLiteral("XDG_DATA_HOME"),
+                          QStringLiteral("XDG_STATE_HOME"), QStringLiteral("XDG_CACHE_HOME")};
+} // namespace
+
+FreshHome::FreshHome(XSession &session) : m_session(session)
 {
     if (!m_home.isValid())
         return;
-    const QByteArray home = QFile::encodeName(m_home.path());
-    qputenv("HOME", home);
-    for (const char *folder :
-         {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME", "XDG_CACHE_HOME"})
-        qputenv(folder, home + "/." + QByteArray(folder).toLower());
-    m_bus = session.spawn(QStringLiteral("dbus-daemon"),
-                          {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                           QStringLiteral("--print-address=1")});
-    m_bus->start();
-    if (!m_bus->waitForReadyRead(5000))
-        return;
-    qputenv("DBUS_SESSION_BUS_ADDRESS", m_bus->readLine().trimmed());
-    m_ready = true;
+    m_session.setClientVariable(QStringLiteral("HOME"), m_home.path());
+    for (const QString &folder : folders)
+        m_session.setClientVariable(folder, m_home.filePath(u'.' + folder.toLower()));
+    QString error;
+    m_bus = m_session.startBus({QStringLiteral("--session")}, &error);
 }
 
 FreshHome::~FreshHome()
 {
     stopProcess(m_bus.get());
+    for (const QString &name :
+         folders + QStringList{QStringLiteral("HOME"), QStringLiteral("DBUS_SESSION_BUS_ADDRESS")})
+        m_session.setClientVariable(name, QString());
 }
 
 QStringList FreshHome::contents() const

@@ -4,7 +4,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QLibraryInfo>
 #include <QStandardPaths>
@@ -15,26 +14,8 @@
 
 namespace {
 
-constexpr int busStartMs = 10000;
 constexpr int engineStartMs = 60000;
 constexpr int pollIntervalMs = 300;
-
-// A session bus that starts no services on demand: nothing of the desktop (the accessibility
-// bus, dconf) comes up behind the test's back and outlives it.
-constexpr char busConfig[] =
-    R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>session</type>
-  <listen>unix:dir=%1</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-)";
 
 // What differs between the engines: the IBus engine name and the file its package installs,
 // the Qt input context, and the keys that switch hiragana on and off (Mozc's Hiragana key
@@ -58,10 +39,10 @@ constexpr EngineTraits engineTraits[] = {
     {"mozc", "/usr/share/fcitx5/addon/mozc.conf", "fcitx5-mozc", "fcitx5", "ctrl+space",
      "ctrl+space", "Henkan"}};
 
-// The settings of tests/support/fcitx5 into the session's configuration folder.
+// The settings of tests/e2e/fcitx5 into the session's configuration folder.
 bool copyFcitxSettings(const QDir &config)
 {
-    const QDir settings(QStringLiteral(TYPORAMA_FCITX5_SETTINGS));
+    const QDir settings(QStringLiteral(TYPORAMA_E2E_DATA "/fcitx5"));
     return config.mkpath(QStringLiteral("fcitx5")) &&
            std::ranges::all_of(settings.entryList(QDir::Files), [&](const QString &name) {
                return QFile::copy(settings.filePath(name),
@@ -83,12 +64,8 @@ InputMethodSession::~InputMethodSession()
     stopProcess(m_daemon.get());
     stopProcess(m_bus.get());
     removeUser();
-    for (const auto &[name, value] : m_savedEnvironment) {
-        if (value)
-            qputenv(name.constData(), *value);
-        else
-            qunsetenv(name.constData());
-    }
+    for (const QString &name : std::as_const(m_variables))
+        m_session.setClientVariable(name, QString());
 }
 
 std::optional<QString> InputMethodSession::missingPrerequisite(Engine engine)
@@ -120,12 +97,10 @@ std::optional<QString> InputMethodSession::missingPrerequisite(Engine engine)
     return std::nullopt;
 }
 
-void InputMethodSession::setEnvironment(const char *name, const QByteArray &value)
+void InputMethodSession::setVariable(const QString &name, const QString &value)
 {
-    m_savedEnvironment.append({QByteArray(name), qEnvironmentVariableIsSet(name)
-                                                     ? std::optional(qgetenv(name))
-                                                     : std::nullopt});
-    qputenv(name, value);
+    m_variables << name;
+    m_session.setClientVariable(name, value);
 }
 
 bool InputMethodSession::start()
@@ -141,16 +116,23 @@ bool InputMethodSession::start()
     }
     if (m_engine != Engine::Anthy && ::geteuid() == 0 && !makeUser())
         return false;
-    if (!startBus())
+    // A bus that starts no services on demand.
+    m_variables << QStringLiteral("DBUS_SESSION_BUS_ADDRESS");
+    m_bus = m_session.startBus(
+        {QStringLiteral("--config-file=" TYPORAMA_E2E_DATA "/session-bus.conf")}, &m_error);
+    if (!m_bus)
         return false;
     // The Anthy engine is a script for the system's python, whose gi module it needs.
-    setEnvironment("PATH", "/usr/bin:/bin:" + qgetenv("PATH"));
-    setEnvironment("IBUS_ADDRESS_FILE", QFile::encodeName(m_dir.filePath(QStringLiteral("ibus"))));
-    setEnvironment("XDG_CONFIG_HOME", QFile::encodeName(m_dir.filePath(QStringLiteral("config"))));
-    setEnvironment("NO_AT_BRIDGE", "1");
-    setEnvironment("GSETTINGS_BACKEND", "memory");
-    setEnvironment("QT_IM_MODULE", fcitx ? "fcitx" : "ibus");
-    setEnvironment("XMODIFIERS", fcitx ? "@im=fcitx" : "@im=ibus");
+    setVariable(QStringLiteral("PATH"),
+                QStringLiteral("/usr/bin:/bin:") + qEnvironmentVariable("PATH"));
+    setVariable(QStringLiteral("IBUS_ADDRESS_FILE"), m_dir.filePath(QStringLiteral("ibus")));
+    setVariable(QStringLiteral("XDG_CONFIG_HOME"), m_dir.filePath(QStringLiteral("config")));
+    setVariable(QStringLiteral("NO_AT_BRIDGE"), QStringLiteral("1"));
+    setVariable(QStringLiteral("GSETTINGS_BACKEND"), QStringLiteral("memory"));
+    setVariable(QStringLiteral("QT_IM_MODULE"),
+                fcitx ? QStringLiteral("fcitx") : QStringLiteral("ibus"));
+    setVariable(QStringLiteral("XMODIFIERS"),
+                fcitx ? QStringLiteral("@im=fcitx") : QStringLiteral("@im=ibus"));
     return fcitx ? startFcitx() : startEngine();
 }
 
@@ -186,44 +168,14 @@ void InputMethodSession::removeUser()
     if (m_user.isEmpty())
         return;
     m_session.runClientsAs(QString(), QString());
-    QElapsedTimer timer;
-    timer.start();
-    do {
+    const auto removed = [this] {
         QProcess::execute(QStringLiteral("pkill"),
                           {QStringLiteral("-KILL"), QStringLiteral("-u"), m_user});
         QThread::msleep(pollIntervalMs);
-    } while (QProcess::execute(QStringLiteral("userdel"), {m_user}) != 0 &&
-             timer.elapsed() < 10000);
+        return QProcess::execute(QStringLiteral("userdel"), {m_user}) == 0;
+    };
+    pollUntil(removed, 10000, 0);
     m_user.clear();
-}
-
-bool InputMethodSession::startBus()
-{
-    const QString configPath = m_dir.filePath(QStringLiteral("bus.conf"));
-    QFile config(configPath);
-    if (!config.open(QIODevice::WriteOnly) ||
-        config.write(QString::fromLatin1(busConfig).arg(m_dir.path()).toUtf8()) < 0) {
-        m_error = QStringLiteral("cannot write ") + configPath;
-        return false;
-    }
-    config.close();
-    m_bus = m_session.spawn(QStringLiteral("dbus-daemon"),
-                            {QStringLiteral("--nofork"), QStringLiteral("--print-address=1"),
-                             QStringLiteral("--config-file=") + configPath});
-    m_bus->start();
-    QElapsedTimer timer;
-    timer.start();
-    while (!m_bus->canReadLine() && timer.elapsed() < busStartMs &&
-           m_bus->state() != QProcess::NotRunning)
-        m_bus->waitForReadyRead(pollIntervalMs);
-    const QByteArray address = m_bus->readLine().trimmed();
-    if (address.isEmpty()) {
-        m_error = QStringLiteral("dbus-daemon gave no address: ") +
-                  QString::fromLocal8Bit(m_bus->readAllStandardError());
-        return false;
-    }
-    setEnvironment("DBUS_SESSION_BUS_ADDRESS", address);
-    return true;
 }
 
 // Fcitx5 switches on per program, by its key.
@@ -254,21 +206,26 @@ QByteArray InputMethodSession::engineName() const
     return engineTraits[int(m_engine)].name;
 }
 
+// Asks until the answer is yes, the time is up or the daemon has ended.
+bool InputMethodSession::pollDaemon(const std::function<bool()> &done, int timeoutMs)
+{
+    return pollUntil([&] { return m_daemon->state() != QProcess::Running || done(); }, timeoutMs,
+                     pollIntervalMs) &&
+           m_daemon->state() == QProcess::Running;
+}
+
 bool InputMethodSession::useEngine(const QByteArray &name, int timeoutMs)
 {
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < timeoutMs && m_daemon->state() == QProcess::Running) {
-        // Its exit status says nothing: it fails on success too. The engine in force does.
-        m_session.run(QStringLiteral("ibus"), {QStringLiteral("engine"), QString::fromLatin1(name)},
-                      30000);
-        const std::optional<QByteArray> engine =
-            m_session.run(QStringLiteral("ibus"), {QStringLiteral("engine")}, 5000);
-        if (engine && engine->trimmed() == name)
-            return true;
-        QThread::msleep(pollIntervalMs);
-    }
-    return false;
+    return pollDaemon(
+        [&] {
+            // Its exit status says nothing: it fails on success too. The engine in force does.
+            m_session.run(QStringLiteral("ibus"),
+                          {QStringLiteral("engine"), QString::fromLatin1(name)}, 30000);
+            const std::optional<QByteArray> engine =
+                m_session.run(QStringLiteral("ibus"), {QStringLiteral("engine")}, 5000);
+            return engine && engine->trimmed() == name;
+        },
+        timeoutMs);
 }
 
 // The engine's first start compiles its scripts and loads the dictionary, which can take longer
@@ -303,13 +260,10 @@ bool InputMethodSession::startFcitx()
                                      m_dir.filePath(QStringLiteral("fcitx5.log")), &m_error);
     if (!m_daemon)
         return false;
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < engineStartMs && m_daemon->state() == QProcess::Running) {
-        if (m_session.run(QStringLiteral("fcitx5-remote"), {}, 5000))
-            return true;
-        QThread::msleep(pollIntervalMs);
-    }
+    if (pollDaemon(
+            [this] { return m_session.run(QStringLiteral("fcitx5-remote"), {}, 5000).has_value(); },
+            engineStartMs))
+        return true;
     m_error = QStringLiteral("fcitx5 did not answer within %1 s").arg(engineStartMs / 1000);
     return false;
 }

@@ -1,12 +1,12 @@
 #pragma once
 
 #include <QByteArray>
-#include <QList>
-#include <QPair>
 #include <QProcess>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -14,9 +14,9 @@ class XSession;
 
 // A real Japanese input method for the clients of an X session: a private D-Bus session bus,
 // IBus with Anthy or Mozc in force or Fcitx5 with Mozc on it, and the environment (QT_IM_MODULE)
-// under which the programs started afterwards use it. Mozc serves no root, so for it a root test
-// runs the session's clients as a throwaway user. Everything stops with the object, the user is
-// removed, and the test process's environment is given back.
+// under which the session's programs started afterwards use it. Mozc serves no root, so for it a
+// root test runs the session's clients as a throwaway user. Everything stops with the object, the
+// user is removed, and the session's clients get their environment back.
 class InputMethodSession
 {
 public:
@@ -42,8 +42,8 @@ public:
     QString reconvertKey() const;
 
 private:
-    void setEnvironment(const char *name, const QByteArray &value);
-    bool startBus();
+    void setVariable(const QString &name, const QString &value);
+    bool pollDaemon(const std::function<bool()> &done, int timeoutMs);
     bool startEngine();
     bool startFcitx();
     bool useEngine(const QByteArray &name, int timeoutMs);
@@ -58,5 +58,6 @@ private:
     QString m_error;
     std::unique_ptr<QProcess> m_bus;
     std::unique_ptr<QProcess> m_daemon;
-    QList<QPair<QByteArray, std::optional<QByteArray>>> m_savedEnvironment;
+    // What this session set in its clients' environment, taken back with it.
+    QStringList m_variables;
 };

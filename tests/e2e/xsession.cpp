@@ -12,11 +12,13 @@
 #include <sys/prctl.h>
 #include <unistd.h>
 
+#include <utility>
+
 namespace {
 
-constexpr int pollIntervalMs = 100;
 constexpr int serverStartMs = 15000;
 constexpr int windowManagerStartMs = 15000;
+constexpr int busStartMs = 10000;
 constexpr int stopGraceMs = 3000;
 
 // Reads the line that Xvfb writes to its -displayfd once it accepts connections.
@@ -120,7 +122,35 @@ QProcessEnvironment XSession::clientEnvironment() const
         environment.insert(QStringLiteral("XDG_CACHE_HOME"),
                            m_runtimeDir.filePath(QStringLiteral("cache")));
     environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    for (auto variable = m_clientVariables.cbegin(); variable != m_clientVariables.cend();
+         ++variable)
+        environment.insert(variable.key(), variable.value());
     return environment;
+}
+
+void XSession::setClientVariable(const QString &name, const QString &value)
+{
+    if (value.isNull())
+        m_clientVariables.remove(name);
+    else
+        m_clientVariables.insert(name, value);
+}
+
+std::unique_ptr<QProcess> XSession::startBus(const QStringList &arguments, QString *error)
+{
+    std::unique_ptr<QProcess> bus = spawn(
+        QStringLiteral("dbus-daemon"),
+        QStringList{QStringLiteral("--nofork"), QStringLiteral("--print-address=1")} + arguments);
+    bus->start();
+    const QByteArray address =
+        bus->waitForReadyRead(busStartMs) ? bus->readLine().trimmed() : QByteArray();
+    if (address.isEmpty()) {
+        *error = QStringLiteral("dbus-daemon gave no address: ") +
+                 QString::fromLocal8Bit(bus->readAllStandardError());
+        return nullptr;
+    }
+    setClientVariable(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QString::fromLatin1(address));
+    return bus;
 }
 
 bool XSession::start()
@@ -183,16 +213,14 @@ bool XSession::startWindowManager()
                                   m_runtimeDir.filePath(QStringLiteral("openbox.log")), &m_error);
     if (!m_windowManager)
         return false;
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < windowManagerStartMs) {
+    const auto managing = [this] {
         const std::optional<QByteArray> check =
             run(QStringLiteral("xprop"),
                 {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")});
-        if (check && check->contains("window id"))
-            return true;
-        QThread::msleep(pollIntervalMs);
-    }
+        return check && check->contains("window id");
+    };
+    if (pollUntil(managing, windowManagerStartMs))
+        return true;
     m_error = QStringLiteral("openbox did not take over the screen");
     return false;
 }
@@ -254,13 +282,8 @@ QImage XSession::screenshot()
 
 QImage XSession::waitForScreen(const std::function<bool(const QImage &)> &condition, int timeoutMs)
 {
-    QElapsedTimer timer;
-    timer.start();
-    QImage shot = screenshot();
-    while (!(!shot.isNull() && condition(shot)) && timer.elapsed() < timeoutMs) {
-        QThread::msleep(pollIntervalMs);
-        shot = screenshot();
-    }
+    QImage shot;
+    pollUntil([&] { return !(shot = screenshot()).isNull() && condition(shot); }, timeoutMs);
     return shot;
 }
 
@@ -298,30 +321,29 @@ void XSession::stopProgram()
 
 std::optional<XSession::Window> XSession::findWindow(const QString &titlePattern, int timeoutMs)
 {
-    QElapsedTimer timer;
-    timer.start();
     std::optional<Window> previous;
+    std::optional<Window> found;
     // The window manager reparents and places a new window after it is mapped: only a
     // geometry that reads the same twice in a row is taken.
-    do {
+    const auto settled = [&] {
+        previous = std::exchange(found, std::nullopt);
         const std::optional<QByteArray> ids = run(
             QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
                                         QStringLiteral("--name"), titlePattern});
-        std::optional<Window> found;
         for (const QByteArray &id : ids.value_or(QByteArray()).split('\n')) {
             const QString windowId = QString::fromLatin1(id.trimmed());
-            if (windowId.isEmpty())
-                continue;
-            if (const std::optional<QRect> geometry = viewableGeometry(windowId)) {
+            const std::optional<QRect> geometry =
+                windowId.isEmpty() ? std::nullopt : viewableGeometry(windowId);
+            if (geometry) {
                 found = Window{windowId, *geometry};
                 break;
             }
         }
-        if (found && previous && found->id == previous->id && found->geometry == previous->geometry)
-            return found;
-        previous = found;
-        QThread::msleep(pollIntervalMs);
-    } while (timer.elapsed() < timeoutMs);
+        return found && previous && found->id == previous->id &&
+               found->geometry == previous->geometry;
+    };
+    if (pollUntil(settled, timeoutMs))
+        return found;
     m_error = QStringLiteral("no stable visible window titled /%1/ appeared").arg(titlePattern);
     return std::nullopt;
 }
@@ -363,18 +385,12 @@ QString XSession::windowTitle(const QString &id)
 
 bool XSession::activate(const QString &id, int timeoutMs)
 {
-    if (!xdotool({QStringLiteral("windowactivate"), id}))
-        return false;
-    QElapsedTimer timer;
-    timer.start();
-    do {
-        const std::optional<QByteArray> active =
+    const auto active = [&] {
+        const std::optional<QByteArray> window =
             run(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")});
-        if (active && QString::fromLatin1(active->trimmed()) == id)
-            return true;
-        QThread::msleep(pollIntervalMs);
-    } while (timer.elapsed() < timeoutMs);
-    return false;
+        return window && QString::fromLatin1(window->trimmed()) == id;
+    };
+    return xdotool({QStringLiteral("windowactivate"), id}) && pollUntil(active, timeoutMs);
 }
 
 // Sends SIGTERM, then SIGKILL to what is still alive after a grace period, and reaps it.
@@ -387,4 +403,16 @@ void stopProcess(QProcess *process)
         return;
     process->kill();
     process->waitForFinished(stopGraceMs);
+}
+
+bool pollUntil(const std::function<bool()> &done, int timeoutMs, int pauseMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() >= timeoutMs)
+            return false;
+        QThread::msleep(pauseMs);
+    }
+    return true;
 }

@@ -7,12 +7,16 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <QHash>
+
 #include <functional>
 #include <memory>
 #include <optional>
 
 // Sends SIGTERM, then SIGKILL to what is still alive after a grace period, and reaps it.
 void stopProcess(QProcess *process);
+// Asks again after each pause until the answer is yes or the time is up; the last answer.
+bool pollUntil(const std::function<bool()> &done, int timeoutMs, int pauseMs = 100);
 
 // A private X display for end-to-end tests: Xvfb with the openbox window manager on it, the
 // program under test started as an ordinary X client, and the command-line X tools (xdotool,
@@ -87,6 +91,11 @@ public:
     // start, with the reason in *error.
     std::unique_ptr<QProcess> startLogged(const QString &program, const QStringList &arguments,
                                           const QString &logPath, QString *error);
+    // Sets a variable for the clients started from now on; a null value takes it back.
+    void setClientVariable(const QString &name, const QString &value);
+    // A D-Bus session bus, dbus-daemon with these further arguments, for the clients started
+    // from now on; nothing when it gave no address, with the reason in *error.
+    std::unique_ptr<QProcess> startBus(const QStringList &arguments, QString *error);
 
 private:
     QProcessEnvironment clientEnvironment() const;
@@ -101,4 +110,5 @@ private:
     std::unique_ptr<QProcess> m_program;
     QString m_user;
     QString m_userHome;
+    QHash<QString, QString> m_clientVariables;
 };
