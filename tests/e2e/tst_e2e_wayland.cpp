@@ -25,7 +25,6 @@ private slots:
     void smoke();
 
 private:
-    std::unique_ptr<QProcess> waylandClient(const QString &program);
     // Takes weston's screen. Whether its active window (the title bar with the active
     // caption's dark blue down its left column, as wide as the gradient runs along its second
     // row) is that wide, has that many buttons (runs of button face below their top edge) and,
@@ -86,22 +85,15 @@ void TestE2eWayland::initTestCase()
             .trimmed());
     QVERIFY2(m_x->activate(id), "weston's window did not come up");
     m_output = m_x->viewableGeometry(id).value_or(QRect());
-}
-
-std::unique_ptr<QProcess> TestE2eWayland::waylandClient(const QString &program)
-{
-    std::unique_ptr<QProcess> client = m_x->spawn(program, {});
-    QProcessEnvironment environment = client->processEnvironment();
-    environment.insert(QStringLiteral("WAYLAND_DISPLAY"), socketName);
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("wayland"));
-    client->setProcessEnvironment(environment);
-    client->setWorkingDirectory(m_shots.path());
-    return client;
+    m_x->setClientVariable(QStringLiteral("WAYLAND_DISPLAY"), socketName);
+    m_x->setClientVariable(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("wayland"));
 }
 
 bool TestE2eWayland::activeIs(int width, int buttons, bool asOnX11)
 {
-    const std::unique_ptr<QProcess> shooter = waylandClient(QStringLiteral("weston-screenshooter"));
+    const std::unique_ptr<QProcess> shooter =
+        m_x->spawn(QStringLiteral("weston-screenshooter"), {});
+    shooter->setWorkingDirectory(m_shots.path());
     shooter->start();
     if (!shooter->waitForFinished(5000))
         stopProcess(shooter.get());
@@ -135,7 +127,7 @@ bool TestE2eWayland::activeIs(int width, int buttons, bool asOnX11)
 
 void TestE2eWayland::smoke()
 {
-    const std::unique_ptr<QProcess> program = waylandClient(programPath());
+    const std::unique_ptr<QProcess> program = m_x->spawn(programPath(), {});
     program->start();
     QVERIFY(program->waitForStarted());
     QTRY_VERIFY_WITH_TIMEOUT(activeIs(layout::clientWidthPx, 2, true), 20000);
