@@ -124,6 +124,9 @@ void TestFontFiles::opensFontFiles_data()
             write("garbage.ttc", QByteArray("ttcf\0\1\0\0\0\0\0\2\0\0\0\x14\0\0\0\x20", 20) +
                                      QByteArray(64, '\xAB')),
             FontError::NoUsableFace, built);
+    // The window would offer the face the checker never drew in.
+    refused("face named with a control character", font("control-name.ttc"),
+            FontError::UncheckedFace, built);
     m_rawName = QFile::encodeName(m_dir.path()) + "/\xFF\xFE.ttf";
     QVERIFY(::symlink(gothic.constData(), m_rawName.constData()) == 0);
     refused("undecodable name", m_rawName, FontError::UndecodableName, built);
