@@ -108,6 +108,9 @@ void TestFontFiles::opensFontFiles_data()
                  {font("kanamite.ttc"), FontError::None},
                  {QFile::encodeName(m_dir.path()), FontError::NotRegularFile}}
         << true << built << QStringList{"Kanamite Gothic", "Kanamite Mincho"};
+    QTest::newRow("more refused files than a box names")
+        << Files(6, {gothic + ".missing", FontError::Unreadable}) + Files{{gothic, FontError::None}}
+        << false << built << QStringList{"Kanamite Gothic"};
     refused("empty", write("empty.ttf", {}), FontError::Empty, built);
     const QByteArray fifo = QFile::encodeName(m_dir.filePath(QStringLiteral("fifo.ttf")));
     ::mkfifo(fifo.constData(), 0600);
@@ -155,6 +158,9 @@ void TestFontFiles::opensFontFiles()
             refusals << QStringLiteral("「%1」をフォントとして読み込めませんでした。\n%2")
                             .arg(QString::fromLocal8Bit(name), fonts::fontErrorText(why));
     }
+    if (refusals.size() > 5)
+        refusals = refusals.first(5)
+                   << QStringLiteral("ほかに1個のファイルも読み込めませんでした。");
     picture::setDecoderPath(checker);
     MessageBoxCloser closer(&*form);
     if (dropped)
