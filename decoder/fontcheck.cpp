@@ -67,11 +67,13 @@ int checkFont(const QByteArray &data)
         return fonts::checkerExitCode(refused);
     QStringList families = QFontDatabase::applicationFontFamilies(id);
     families.removeDuplicates();
-    families.removeIf([](const QString &family) { return !fonts::isSendableFamily(family); });
     if (families.isEmpty())
         return fonts::checkerExitCode(FontError::NoUsableFace);
-    if (families.size() > fonts::maxFamilies)
-        families.resize(fonts::maxFamilies);
+    // The window registers the same bytes and offers every family Qt names in them, so a family
+    // left out of the reply would be one no one drew in before the window does.
+    if (families.size() > fonts::maxFamilies ||
+        !std::all_of(families.cbegin(), families.cend(), fonts::isSendableFamily))
+        return fonts::checkerExitCode(FontError::UncheckedFace);
     for (const QString &family : families)
         drawSamples(family);
     const QByteArray reply = fonts::familyReply(families);

@@ -43,6 +43,20 @@ QStringList addFontFile(const QByteArray &name, fonts::FontError &why)
     return families;
 }
 
+// Two lines and a gap a file: a box that names more than this many grows past a small screen
+// and hides its OK button. The log names every one.
+constexpr qsizetype maxNamedRefusals = 5;
+
+QString refusalMessage(QStringList refusals)
+{
+    const qsizetype unnamed = refusals.size() - maxNamedRefusals;
+    if (unnamed > 0) {
+        refusals.resize(maxNamedRefusals);
+        refusals << QStringLiteral("ほかに%1個のファイルも読み込めませんでした。").arg(unnamed);
+    }
+    return refusals.join(QStringLiteral("\n\n"));
+}
+
 } // namespace
 
 void Form1::openFontFiles(const QList<QByteArray> &fileNames)
@@ -71,7 +85,7 @@ void Form1::openFontFiles(const QList<QByteArray> &fileNames)
     }
     toolkit::setMousePointer(this, toolkit::Default);
     if (!refusals.isEmpty())
-        toolkit::warningBox(this, windowTitle(), refusals.join(QStringLiteral("\n\n")));
+        toolkit::warningBox(this, windowTitle(), refusalMessage(refusals));
 }
 
 void Form1::listAddedFonts()

@@ -9,7 +9,7 @@ namespace {
 // run in the wrong mode is never taken for a font's reason, and from those a crashing runtime
 // or a sanitizer uses (1, 2, 127, 128 and above).
 constexpr int firstExitCode = 70;
-constexpr FontError lastError = FontError::SandboxNotApplied;
+constexpr FontError lastError = FontError::UncheckedFace;
 
 } // namespace
 
@@ -44,6 +44,9 @@ QString fontErrorText(FontError error)
         return QStringLiteral("フォントを調べるのにメモリが足りませんでした。");
     case FontError::SandboxNotApplied:
         return QStringLiteral("フォントを安全に調べる準備ができませんでした。");
+    case FontError::UncheckedFace:
+        return QStringLiteral(
+            "名前の読めないフォントか多すぎるフォントが入っていて、すべてを調べられません。");
     }
     return QString();
 }
@@ -79,6 +82,8 @@ const char *fontErrorName(FontError error)
         return "checker over its memory limit";
     case FontError::SandboxNotApplied:
         return "checker's confinement not applied";
+    case FontError::UncheckedFace:
+        return "faces the checker cannot answer for";
     }
     return "";
 }

@@ -29,6 +29,9 @@ enum class FontError {
     TimedOut,
     OverMemory,
     SandboxNotApplied,
+    // Faces the checker could not draw in, since there are more than it answers for or a name it
+    // cannot send: the window would offer faces no one has opened apart from it.
+    UncheckedFace,
 };
 
 // The reason as the user is told it, one Japanese sentence.

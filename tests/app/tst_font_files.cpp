@@ -108,6 +108,9 @@ void TestFontFiles::opensFontFiles_data()
                  {font("kanamite.ttc"), FontError::None},
                  {QFile::encodeName(m_dir.path()), FontError::NotRegularFile}}
         << true << built << QStringList{"Kanamite Gothic", "Kanamite Mincho"};
+    QTest::newRow("more refused files than a box names")
+        << Files(6, {gothic + ".missing", FontError::Unreadable}) + Files{{gothic, FontError::None}}
+        << false << built << QStringList{"Kanamite Gothic"};
     refused("empty", write("empty.ttf", {}), FontError::Empty, built);
     const QByteArray fifo = QFile::encodeName(m_dir.filePath(QStringLiteral("fifo.ttf")));
     ::mkfifo(fifo.constData(), 0600);
@@ -124,6 +127,9 @@ void TestFontFiles::opensFontFiles_data()
             write("garbage.ttc", QByteArray("ttcf\0\1\0\0\0\0\0\2\0\0\0\x14\0\0\0\x20", 20) +
                                      QByteArray(64, '\xAB')),
             FontError::NoUsableFace, built);
+    // The window would offer the face the checker never drew in.
+    refused("face named with a control character", font("control-name.ttc"),
+            FontError::UncheckedFace, built);
     m_rawName = QFile::encodeName(m_dir.path()) + "/\xFF\xFE.ttf";
     QVERIFY(::symlink(gothic.constData(), m_rawName.constData()) == 0);
     refused("undecodable name", m_rawName, FontError::UndecodableName, built);
@@ -152,6 +158,9 @@ void TestFontFiles::opensFontFiles()
             refusals << QStringLiteral("「%1」をフォントとして読み込めませんでした。\n%2")
                             .arg(QString::fromLocal8Bit(name), fonts::fontErrorText(why));
     }
+    if (refusals.size() > 5)
+        refusals = refusals.first(5)
+                   << QStringLiteral("ほかに1個のファイルも読み込めませんでした。");
     picture::setDecoderPath(checker);
     MessageBoxCloser closer(&*form);
     if (dropped)

@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """Writes the font files the font loading tests open: the IPA Gothic and Mincho fonts cut down
 to the sample text and basic Latin, under family names no installed font has, as a TrueType
-file, the same bytes named .otf, a collection of both, and WOFF and WOFF 2 files.
+file, the same bytes named .otf, a collection of both, the same with a third face whose name holds
+a control character, which the checker cannot name, and WOFF and WOFF 2 files.
 
 Usage: make_test_fonts.py GOTHIC.ttf MINCHO.ttf OUTPUT_DIR
 """
@@ -39,6 +40,8 @@ def main(gothic_path, mincho_path, out):
     collection = TTCollection()
     collection.fonts = [gothic, mincho]
     collection.save(os.path.join(out, "kanamite.ttc"))
+    collection.fonts.append(renamed(gothic_path, "Kanamite\x1bHidden"))
+    collection.save(os.path.join(out, "control-name.ttc"))
     mincho.flavor = "woff"
     mincho.save(os.path.join(out, "kanamite-mincho.woff"))
     gothic.flavor = "woff2"
