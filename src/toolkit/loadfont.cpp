@@ -47,7 +47,7 @@ std::optional<FontFile> LoadFontFile(const QString &path, FontError *why)
     if (why)
         *why = error;
     if (!font)
-        qCWarning(lcFonts, "Refused %s as a font file: %s", qUtf8Printable(path),
+        qCWarning(lcFonts, "Refused %s as a font file: %s", loggedName(path).constData(),
                   fonts::fontErrorName(error));
     return font;
 }

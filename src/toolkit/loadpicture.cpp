@@ -23,7 +23,7 @@ std::optional<Picture> LoadPicture(const QString &path, PictureError *why)
     if (why)
         *why = error;
     if (!image) {
-        qCWarning(lcPicture, "Refused %s as a picture: %s", qUtf8Printable(path),
+        qCWarning(lcPicture, "Refused %s as a picture: %s", loggedName(path).constData(),
                   pictureErrorName(error));
         return std::nullopt;
     }

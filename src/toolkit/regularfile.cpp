@@ -11,6 +11,18 @@
 
 namespace toolkit {
 
+QByteArray loggedName(const QString &path)
+{
+    QByteArray logged;
+    for (const char c : path.toUtf8()) {
+        if (uchar(c) < 0x20 || c == 0x7F)
+            logged += "\\x" + QByteArray::number(uchar(c), 16).rightJustified(2, '0');
+        else
+            logged += c;
+    }
+    return logged;
+}
+
 template <typename Error>
 std::optional<QByteArray> readRegularFile(const QString &path, qint64 maxBytes, Error &why)
 {

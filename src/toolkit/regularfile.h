@@ -14,4 +14,8 @@ namespace toolkit {
 template <typename Error>
 std::optional<QByteArray> readRegularFile(const QString &path, qint64 maxBytes, Error &why);
 
+// A file's name as the log shows it, its control characters escaped: a name holding a line
+// break would otherwise write a log line of its own.
+QByteArray loggedName(const QString &path);
+
 } // namespace toolkit
