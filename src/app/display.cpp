@@ -38,10 +38,13 @@ bool acceptsLocal(const QByteArray &path, bool abstract)
     return accepts(AF_UNIX, SOCK_STREAM, reinterpret_cast<const sockaddr *>(&address), length);
 }
 
-// WAYLAND_DISPLAY names a socket in XDG_RUNTIME_DIR, or gives its whole path.
-bool waylandAnswers()
+// WAYLAND_DISPLAY names a socket in XDG_RUNTIME_DIR, or gives its whole path. Asked for by
+// name, Qt's Wayland platform connects to wayland-0 where WAYLAND_DISPLAY is unset.
+bool waylandAnswers(bool askedFor)
 {
-    const QByteArray name = qgetenv("WAYLAND_DISPLAY");
+    QByteArray name = qgetenv("WAYLAND_DISPLAY");
+    if (name.isEmpty() && askedFor)
+        name = "wayland-0";
     if (name.isEmpty())
         return false;
     if (name.startsWith('/'))
@@ -87,10 +90,14 @@ bool canReachDisplay(int argc, char *argv[])
             platform = argv[i + 1];
     }
     if (platform.isEmpty())
-        return waylandAnswers() || x11Answers();
-    if (platform.startsWith("wayland"))
-        return waylandAnswers();
-    if (platform.startsWith("xcb"))
-        return x11Answers();
-    return true;
+        return waylandAnswers(false) || x11Answers();
+    // Qt tries a list such as "wayland;xcb" in turn and starts on the first that starts.
+    for (const QByteArray &name : platform.split(';')) {
+        const bool answers = name.startsWith("wayland") ? waylandAnswers(true)
+                             : name.startsWith("xcb")   ? x11Answers()
+                                                        : !name.isEmpty();
+        if (answers)
+            return true;
+    }
+    return false;
 }

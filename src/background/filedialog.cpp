@@ -62,6 +62,15 @@ QStringList typeSamples(const QList<background::FileType> &types)
     return samples;
 }
 
+// A name typed from the home folder on, "~" or "~/...", as Qt reads it too: without this, Qt
+// would enter such a folder itself and leave its name in the box, ahead of the next name typed.
+QString fromHome(const QString &typed)
+{
+    if (typed == QLatin1String("~") || typed.startsWith(QLatin1String("~/")))
+        return QDir::homePath() + typed.mid(1);
+    return typed;
+}
+
 } // namespace
 
 FileDialog::FileDialog(QWidget *owner, bool pathMustExist)
@@ -131,7 +140,7 @@ void FileDialog::showEvent(QShowEvent *event)
 
 void FileDialog::accept()
 {
-    const QString typed = nameBox() ? nameBox()->text().trimmed() : QString();
+    const QString typed = fromHome(nameBox() ? nameBox()->text().trimmed() : QString());
     if (filterByTypedWildcard(typed) || enterTypedFolder(typed))
         return;
     if (m_pathMustExist) {

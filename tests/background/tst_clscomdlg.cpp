@@ -271,7 +271,7 @@ private slots:
         QTest::addColumn<QStringList>("typed");
         QTest::addColumn<QString>("chosen");
         QTest::addColumn<QStringList>("listed");
-        // %1 stands for the folder the dialog shows.
+        // %1 stands for the folder the dialog shows, %2 for its path from the home folder.
         QTest::newRow("full path") << QStringList{"%1/typed.bmp"} << "typed.bmp" << QStringList();
         QTest::newRow("folder, then file")
             << QStringList{"sub dir", "in.bmp"} << "sub dir/in.bmp" << QStringList();
@@ -279,6 +279,8 @@ private slots:
             << QStringList{"*.gif"} << QString() << QStringList{"b.gif", "c.GIF", "sub dir"};
         QTest::newRow("missing file as typed")
             << QStringList{"no such.bmp"} << "no such.bmp" << QStringList();
+        QTest::newRow("folder from home, then file")
+            << QStringList{"~/%2/sub dir", "in.bmp"} << "sub dir/in.bmp" << QStringList();
     }
     void typingIntoTheDialog()
     {
@@ -290,6 +292,7 @@ private slots:
         for (const char *name : {"typed.bmp", "sub dir/in.bmp", "b.gif", "c.GIF", "d.bmp"})
             QVERIFY(touch(folder.filePath(QString::fromUtf8(name))));
         typed.replaceInStrings(QStringLiteral("%1"), folder.path());
+        typed.replaceInStrings(QStringLiteral("%2"), QDir::home().relativeFilePath(folder.path()));
         QWidget owner;
         owner.show();
         clsComDlg dlg;

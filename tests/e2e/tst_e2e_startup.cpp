@@ -23,6 +23,7 @@ private slots:
     void pointerIsBusyWhileListing();
     void withoutDisplaySaysSoInJapanese_data();
     void withoutDisplaySaysSoInJapanese();
+    void startsOnAnyPlatformOfAList();
 
 private:
     // Starts the program with the pointer over the middle of the screen, where its window
@@ -140,6 +141,15 @@ void TestE2eStartup::withoutDisplaySaysSoInJapanese()
     QVERIFY2(error.startsWith(QStringLiteral("typorama: 画面に接続できません")) &&
                  error.count(QLatin1Char('\n')) == 1,
              qPrintable(error));
+}
+
+// Qt starts on the first platform of a list whose server answers, and so does the program: here
+// no compositor answers and the X server does.
+void TestE2eStartup::startsOnAnyPlatformOfAList()
+{
+    QVERIFY(m_x->startProgram(programPath(),
+                              {QStringLiteral("-platform"), QStringLiteral("wayland;xcb")}));
+    QVERIFY2(Form1Screen::find(*m_x), m_x->programOutput().constData());
 }
 
 QTEST_GUILESS_MAIN(TestE2eStartup)
