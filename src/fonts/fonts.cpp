@@ -236,6 +236,32 @@ QHash<QString, Face> &resolvedFaces()
 // Bumped by every font added for this run: a list made before is stale.
 int fontsGeneration = 0;
 
+// Families of fonts added for this run that an installed font of another foundry shares, by
+// case-folded name, each with the name that asks Qt for the added font's foundry. The user opened
+// the file to see its face: under the plain name Qt would draw the installed one.
+QHash<QString, QString> &addedAhead()
+{
+    static QHash<QString, QString> names;
+    return names;
+}
+
+// Qt decorates a family of several foundries in its list, "Name [foundry]", and reads such a
+// name in a request as that foundry's; fontconfig holds the fonts added for this run apart.
+void preferAddedFoundries(const QStringList &added)
+{
+    const QStringList qtFamilies = QFontDatabase::families();
+    FcFontSet *set = FcConfigGetFonts(nullptr, FcSetApplication);
+    for (int i = 0; set && i < set->nfont; ++i) {
+        const char *foundry = patternString(set->fonts[i], FC_FOUNDRY, 0);
+        for (const QString &family : patternStrings(set->fonts[i], FC_FAMILY)) {
+            const QString decorated =
+                family + QStringLiteral(" [%1]").arg(QString::fromUtf8(foundry));
+            if (foundry && added.contains(family) && qtFamilies.contains(decorated))
+                addedAhead().insert(family.toCaseFolded(), decorated);
+        }
+    }
+}
+
 // fontconfig's best match for a family name, as its family names.
 QStringList fontconfigMatch(const QString &requested)
 {
@@ -360,6 +386,9 @@ std::optional<Face> faceNamed(const QString &name)
 // names, in any language, whichever one Qt registered under the current locale.
 Face resolveUncached(const QString &requested)
 {
+    const auto added = addedAhead().constFind(requested.toCaseFolded());
+    if (added != addedAhead().constEnd())
+        return {*added, {}};
     if (std::optional<Face> known = faceNamed(requested))
         return *known;
     for (const QString &substitute : QFont::substitutes(requested)) {
@@ -433,7 +462,9 @@ QStringList addFontData(const QByteArray &data)
     gatheredFamilies().reset();
     resolvedFaces().clear();
     ++fontsGeneration;
-    return QFontDatabase::applicationFontFamilies(id);
+    const QStringList families = QFontDatabase::applicationFontFamilies(id);
+    preferAddedFoundries(families);
+    return families;
 }
 
 void initialiseFonts()

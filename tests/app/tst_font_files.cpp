@@ -43,6 +43,7 @@ private slots:
     void opensFontFiles();
     void familyReceiver_data();
     void familyReceiver();
+    void fileFaceOverInstalledNamesake();
 
 private:
     QByteArray write(const char *name, const QByteArray &data)
@@ -223,6 +224,19 @@ void TestFontFiles::familyReceiver()
             receiver.feed(QByteArrayView(reply).sliced(at, std::min(piece, reply.size() - at)));
         QCOMPARE(receiver.families().value_or(QStringList()), families);
     }
+}
+
+// A file of the family name of an installed font of another foundry (DejaVu Sans) is drawn in
+// its own face: as the same outlines under a name no installed font has.
+void TestFontFiles::fileFaceOverInstalledNamesake()
+{
+    const fonts::SystemFonts installed;
+    const LoadedForm form(installed);
+    form->openFontFiles({font("kanamite-gothic.ttf")});
+    const QImage own = form->Picture1->grab().toImage();
+    form->openFontFiles({font("dejavu-sans.ttf")});
+    QCOMPARE(form->Combo1->text(), QStringLiteral("DejaVu Sans"));
+    QCOMPARE(form->Picture1->grab().toImage(), own);
 }
 
 TYPORAMA_TEST_MAIN(TestFontFiles)

@@ -2,7 +2,8 @@
 """Writes the font files the font loading tests open: the IPA Gothic and Mincho fonts cut down
 to the sample text and basic Latin, under family names no installed font has, as a TrueType
 file, the same bytes named .otf, a collection of both, the same with a third face whose name holds
-a control character, which the checker cannot name, and WOFF and WOFF 2 files.
+a control character, which the checker cannot name, WOFF and WOFF 2 files, and the Gothic under
+the name of an installed family of another foundry, DejaVu Sans.
 
 Usage: make_test_fonts.py GOTHIC.ttf MINCHO.ttf OUTPUT_DIR
 """
@@ -44,6 +45,7 @@ def main(gothic_path, mincho_path, out):
     collection.save(os.path.join(out, "control-name.ttc"))
     mincho.flavor = "woff"
     mincho.save(os.path.join(out, "kanamite-mincho.woff"))
+    renamed(gothic_path, "DejaVu Sans").save(os.path.join(out, "dejavu-sans.ttf"))
     gothic.flavor = "woff2"
     gothic.save(os.path.join(out, "kanamite-gothic.woff2"))
 
