@@ -41,23 +41,19 @@ void TextBox::setSelLength(int length)
     setSelection(selStart(), length);
 }
 
-// The input method is told nothing about the text around the caret: what it could reconvert
-// would be deleted and typed anew past the key filter, and no one reconverts a box's few
-// characters. A read-only box tells it that it takes no text, so no composition starts there.
+// The input method sees the text and the caret, so an on-screen keyboard (which deletes the
+// characters it finds before the caret) can delete in a box; what it deletes or types passes
+// the key filter. It is shown no selection, so it is not asked to reconvert the selected digits.
+// A read-only box tells it that it takes no text, so no composition starts there.
 QVariant TextBox::inputMethodQuery(Qt::InputMethodQuery query) const
 {
     switch (query) {
     case Qt::ImEnabled:
         return isEnabled() && !isReadOnly();
-    case Qt::ImSurroundingText:
     case Qt::ImCurrentSelection:
-    case Qt::ImTextBeforeCursor:
-    case Qt::ImTextAfterCursor:
         return QString();
-    case Qt::ImCursorPosition:
     case Qt::ImAnchorPosition:
-    case Qt::ImAbsolutePosition:
-        return 0;
+        return QLineEdit::inputMethodQuery(Qt::ImCursorPosition);
     default:
         return QLineEdit::inputMethodQuery(query);
     }

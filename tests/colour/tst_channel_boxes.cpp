@@ -442,7 +442,8 @@ void ChannelBoxes::inputMethodCommits()
 // The box holds 255 (FF), all selected; an input method sends one event (composition, commit,
 // text to delete counted from the caret at the end), then ends with a commit, or with nothing as
 // Esc does. The text changes only by what the event names and the filter lets through; a
-// read-only box keeps its text and selection, and draws no composition.
+// read-only box keeps its text and selection, and draws no composition. The input method is told
+// the text before the caret, from which an on-screen keyboard's Backspace names what to delete.
 void ChannelBoxes::inputMethodEditsPassTheFilter_data()
 {
     QTest::addColumn<bool>("decimal");
@@ -501,6 +502,8 @@ void ChannelBoxes::inputMethodEditsPassTheFilter()
     event.setCommitString(commit, range.x(), range.y());
     QCoreApplication::sendEvent(box, &event);
     QCOMPARE(box->text(), texts[0]);
+    QCOMPARE(box->inputMethodQuery(Qt::ImTextBeforeCursor),
+             QVariant(texts[0].first(box->cursorPosition())));
     QCOMPARE(box->inputMethodQuery(Qt::ImEnabled).toBool(), !readOnly);
     QVERIFY(!readOnly || box->grab().toImage() == drawn);
     QInputMethodEvent last;
