@@ -41,6 +41,7 @@ void Form1::wireEvents()
 
     connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
-    connect(mnuAbout, &QAction::triggered, this, &Form1::mnuAbout_Click);
+    // Queued: the menu bar takes its highlight off the item before the modal window runs.
+    connect(mnuAbout, &QAction::triggered, this, &Form1::mnuAbout_Click, Qt::QueuedConnection);
     connect(new FileDropFilter(this), &FileDropFilter::dropped, this, &Form1::openFontFiles);
 }

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
@@ -120,9 +121,16 @@ Snapshot TestAbout::runOpening(const std::function<void()> &open,
                                const std::function<void(frmAbout &)> &whileOpen)
 {
     Snapshot shot;
-    QTimer::singleShot(0, m_form.get(), [&] {
+    bool done = false;
+    // The window opens once the menu has let go of its item, inside the event loop.
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, m_form.get(), [&] {
         auto *about = qobject_cast<frmAbout *>(QApplication::activeModalWidget());
-        if (!about || !QTest::qWaitForWindowActive(about))
+        if (!about || done)
+            return;
+        done = true;
+        watch.stop();
+        if (!QTest::qWaitForWindowActive(about))
             return;
         shot = take(*about);
         if (whileOpen)
@@ -133,9 +141,10 @@ Snapshot TestAbout::runOpening(const std::function<void()> &open,
         if (!shot.closed)
             about->reject();
     });
+    watch.start(5);
     open();
-    // Where nothing opened, the check above still has to run before the next opening.
-    QTest::qWait(20);
+    // Where nothing opened in time, the snapshot says so.
+    static_cast<void>(QTest::qWaitFor([&] { return done && !QApplication::activeModalWidget(); }));
     return shot;
 }
 
@@ -228,25 +237,33 @@ void TestAbout::secondOpeningGivesTheSameLayout()
 void TestAbout::openAndClose_data()
 {
     QTest::addColumn<bool>("byKeyboard");
-    QTest::newRow("menu item") << false;
-    QTest::newRow("Alt+A") << true;
+    QTest::addColumn<int>("presses");
+    QTest::newRow("menu item") << false << 1;
+    QTest::newRow("Alt+A") << true << 1;
+    // The second press comes before the window opens, as a held key's repeat can.
+    QTest::newRow("Alt+A twice") << true << 2;
 }
 
-// Opening either way runs a modal loop that Enter on the focused "OK" ends.
+// Opening either way runs one modal loop that Enter on the focused "OK" ends.
 void TestAbout::openAndClose()
 {
     QFETCH(bool, byKeyboard);
+    QFETCH(int, presses);
+    QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));
     bool returned = false;
     const Snapshot shot = runOpening([&] {
-        if (byKeyboard)
-            QTest::keyClick(m_form.get(), Qt::Key_A, Qt::AltModifier);
-        else
-            openFromMenu();
+        for (int i = 0; i < presses; ++i) {
+            if (byKeyboard)
+                QTest::keyClick(m_form.get(), Qt::Key_A, Qt::AltModifier);
+            else
+                openFromMenu();
+        }
         returned = true;
     });
     QVERIFY(shot.opened);
     QVERIFY(shot.closed);
     QVERIFY(returned);
+    QTest::qWait(50);
     QCOMPARE(QApplication::activeModalWidget(), nullptr);
 }
 
