@@ -18,6 +18,7 @@
 #include "toolkit/picturebox.h"
 #include "toolkit/textbox.h"
 
+#include <QDir>
 #include <QDropEvent>
 #include <QMimeData>
 #include <QTemporaryDir>
@@ -178,25 +179,24 @@ void TestFontFiles::opensFontFiles()
 }
 
 // Only whole lines of well-formed UTF-8 names within the bounds are taken, however the pipe cuts
-// them up; anything else is refused whole.
+// them up; anything else is refused whole. The replies are files of tests/fonts/replies (its
+// README tells how they are named).
 void TestFontFiles::familyReceiver_data()
 {
     QTest::addColumn<QByteArray>("reply");
     QTest::addColumn<QStringList>("families");
-    const QStringList two{QStringLiteral("Kanamite Gothic"), QStringLiteral("カナミテ明朝")};
-    QTest::newRow("two names") << QString(two.join(u'\n') + u'\n').toUtf8() << two;
-    QTest::newRow("256 names") << QByteArray("K\n").repeated(256) << QStringList(256, "K");
-    QTest::newRow("256 characters") << QByteArray(256, 'K') + '\n'
-                                    << QStringList{QString(256, u'K')};
-    QTest::newRow("257 names") << QByteArray("K\n").repeated(257) << QStringList();
-    QTest::newRow("257 characters") << QByteArray(257, 'K') + '\n' << QStringList();
-    QTest::newRow("nothing") << QByteArray() << QStringList();
-    QTest::newRow("no last line feed") << QByteArray("Kanamite") << QStringList();
-    QTest::newRow("empty name") << QByteArray("Kanamite\n\n") << QStringList();
-    QTest::newRow("not utf-8") << QByteArray("Kanamite \xFF\n") << QStringList();
-    QTest::newRow("cut utf-8") << QByteArray("Kanamite \xE4\xBA\n") << QStringList();
-    QTest::newRow("overlong utf-8") << QByteArray("Kanamite \xC0\xAF\n") << QStringList();
-    QTest::newRow("control character") << QByteArray("Kanamite\x1B[2J\n") << QStringList();
+    const QDir replies(QStringLiteral(TYPORAMA_FONT_REPLIES));
+    const QStringList names = replies.entryList({QStringLiteral("*.reply")});
+    QVERIFY(!names.isEmpty());
+    for (const QString &name : names) {
+        QFile file(replies.filePath(name));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray reply = file.readAll();
+        const bool refused = name.endsWith(QStringLiteral(".refused.reply"));
+        const QStringList lines = QString::fromUtf8(reply).split(u'\n', Qt::SkipEmptyParts);
+        QTest::newRow(qPrintable(name)) << reply << (refused ? QStringList() : lines);
+    }
+    // Too large a file to keep in the repository.
     QTest::newRow("past the byte bound") << QByteArray(300000, '\n') << QStringList();
 }
 
