@@ -47,6 +47,7 @@ private slots:
     void fileFaceOverInstalledNamesake();
 
 private:
+    static QByteArray font(const char *name) { return QFile::encodeName(testFont(name)); }
     QByteArray write(const char *name, const QByteArray &data)
     {
         return QFile::encodeName(writeFile(m_dir, QString::fromUtf8(name), data));
@@ -56,15 +57,6 @@ private:
     // Named by bytes that are no UTF-8, which QTemporaryDir cannot name to remove.
     QByteArray m_rawName;
 };
-
-namespace {
-
-QByteArray font(const char *name)
-{
-    return QFile::encodeName(testFont(name));
-}
-
-} // namespace
 
 void TestFontFiles::opensFontFiles_data()
 {
