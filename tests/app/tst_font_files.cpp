@@ -18,6 +18,7 @@
 #include "toolkit/picturebox.h"
 #include "toolkit/textbox.h"
 
+#include <QDir>
 #include <QDropEvent>
 #include <QMimeData>
 #include <QTemporaryDir>
@@ -46,6 +47,7 @@ private slots:
     void fileFaceOverInstalledNamesake();
 
 private:
+    static QByteArray font(const char *name) { return QFile::encodeName(testFont(name)); }
     QByteArray write(const char *name, const QByteArray &data)
     {
         return QFile::encodeName(writeFile(m_dir, QString::fromUtf8(name), data));
@@ -56,33 +58,6 @@ private:
     QByteArray m_rawName;
 };
 
-namespace {
-
-QByteArray font(const char *name)
-{
-    return QFile::encodeName(testFont(name));
-}
-
-void drop(QWidget *target, const QList<QByteArray> &names)
-{
-    QMimeData data;
-    QList<QUrl> urls;
-    for (const QByteArray &name : names)
-        urls << QUrl(QStringLiteral("file://") + QString::fromLatin1(name.toPercentEncoding("/")));
-    // As file managers do, the addresses come as text too, which a box would take.
-    data.setUrls(urls);
-    data.setText(QUrl::toStringList(urls).join(u'\n'));
-    const QPoint at = target->rect().center();
-    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, {});
-    QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, {});
-    QApplication::sendEvent(target, &enter);
-    QApplication::sendEvent(target, &dropped);
-    // The files are read once the drop has ended.
-    QCoreApplication::processEvents();
-}
-
-} // namespace
-
 void TestFontFiles::opensFontFiles_data()
 {
     QTest::addColumn<Files>("files");
@@ -91,10 +66,9 @@ void TestFontFiles::opensFontFiles_data()
     QTest::addColumn<QStringList>("families");
     const QString built = builtDecoder();
     const QByteArray gothic = font("kanamite-gothic.ttf");
-    const QStringList none;
-    const auto refused = [&](const char *row, const QByteArray &name, FontError why,
-                             const QString &checker) {
-        QTest::newRow(row) << Files{{name, why}} << true << checker << none;
+    const auto refused = [](const char *row, const QByteArray &name, FontError why,
+                            const QString &checker = builtDecoder()) {
+        QTest::newRow(row) << Files{{name, why}} << true << checker << QStringList();
     };
     QTest::newRow("ttf") << Files{{gothic, FontError::None}} << false << built
                          << QStringList{"Kanamite Gothic"};
@@ -112,28 +86,28 @@ void TestFontFiles::opensFontFiles_data()
     QTest::newRow("more refused files than a box names")
         << Files(6, {gothic + ".missing", FontError::Unreadable}) + Files{{gothic, FontError::None}}
         << false << built << QStringList{"Kanamite Gothic"};
-    refused("empty", write("empty.ttf", {}), FontError::Empty, built);
+    refused("empty", write("empty.ttf", {}), FontError::Empty);
     const QByteArray fifo = QFile::encodeName(m_dir.filePath(QStringLiteral("fifo.ttf")));
     ::mkfifo(fifo.constData(), 0600);
-    refused("fifo", fifo, FontError::NotRegularFile, built);
-    refused("missing", write("gone.ttf", {}) + ".missing", FontError::Unreadable, built);
+    refused("fifo", fifo, FontError::NotRegularFile);
+    refused("missing", write("gone.ttf", {}) + ".missing", FontError::Unreadable);
     QFile whole(testFont("kanamite-gothic.ttf"));
     QVERIFY(whole.open(QIODevice::ReadOnly));
-    refused("cut short", write("cut.ttf", whole.read(1000)), FontError::NoUsableFace, built);
+    refused("cut short", write("cut.ttf", whole.read(1000)), FontError::NoUsableFace);
     const QByteArray large = write("large.ttf", {});
     QFile(QFile::decodeName(large)).resize(fonts::maxFontFileBytes + 1);
-    refused("over the bound", large, FontError::TooLarge, built);
+    refused("over the bound", large, FontError::TooLarge);
     // Two faces, at offsets 20 and 32, of bytes that are no table directory.
     refused("collection of garbage",
             write("garbage.ttc", QByteArray("ttcf\0\1\0\0\0\0\0\2\0\0\0\x14\0\0\0\x20", 20) +
                                      QByteArray(64, '\xAB')),
-            FontError::NoUsableFace, built);
+            FontError::NoUsableFace);
     // The window would offer the face the checker never drew in.
     refused("face named with a control character", font("control-name.ttc"),
-            FontError::UncheckedFace, built);
+            FontError::UncheckedFace);
     m_rawName = QFile::encodeName(m_dir.path()) + "/\xFF\xFE.ttf";
     QVERIFY(::symlink(gothic.constData(), m_rawName.constData()) == 0);
-    refused("undecodable name", m_rawName, FontError::UndecodableName, built);
+    refused("undecodable name", m_rawName, FontError::UndecodableName);
     refused("checker crashes", gothic, FontError::CheckerCrashed, standIn("abort_helper"));
     refused("checker hangs", gothic, FontError::TimedOut, standIn("sleep_helper"));
     refused("checker floods", gothic, FontError::MalformedReply, standIn("flood_helper"));
@@ -152,9 +126,11 @@ void TestFontFiles::opensFontFiles()
     const QString boxText = form->Combo1->text();
     const QImage canvas = form->Picture1->grab().toImage();
     QList<QByteArray> names;
+    QList<QUrl> urls;
     QStringList refusals;
     for (const auto &[name, why] : files) {
         names << name;
+        urls << QUrl(QStringLiteral("file://") + QString::fromLatin1(name.toPercentEncoding("/")));
         if (why != FontError::None)
             refusals << QStringLiteral("「%1」をフォントとして読み込めませんでした。\n%2")
                             .arg(QString::fromLocal8Bit(name), fonts::fontErrorText(why));
@@ -164,53 +140,55 @@ void TestFontFiles::opensFontFiles()
                    << QStringLiteral("ほかに1個のファイルも読み込めませんでした。");
     picture::setDecoderPath(checker);
     MessageBoxCloser closer(&*form);
-    if (dropped)
-        drop(form->TextC[0], names);
-    else
+    if (dropped) {
+        // As file managers do, the addresses come as text too, which a box would take.
+        QMimeData data;
+        data.setUrls(urls);
+        data.setText(QUrl::toStringList(urls).join(u'\n'));
+        const QPoint at = form->TextC[0]->rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+        QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(form->TextC[0], &enter);
+        QApplication::sendEvent(form->TextC[0], &drop);
+        // The files are read once the drop has ended.
+        QCoreApplication::processEvents();
+    } else {
         form->openFontFiles(names);
+    }
     QTRY_COMPARE(closer.texts,
                  refusals.isEmpty() ? QStringList() : QStringList{refusals.join("\n\n")});
     useBuiltDecoder();
     QCOMPARE(channelTexts(*form), colours);
-    if (families.isEmpty()) {
-        QCOMPARE(form->Combo1->text(), boxText);
-        QCOMPARE(form->Picture1->grab().toImage(), canvas);
-        return;
-    }
-    QCOMPARE(form->Combo1->text(), families.first());
-    QVERIFY(form->Picture1->grab().toImage() != canvas);
+    // A refused file leaves the box and the canvas as they were.
+    QCOMPARE(form->Combo1->text(), families.value(0, boxText));
+    QCOMPARE(form->Picture1->grab().toImage() == canvas, families.isEmpty());
     // Every name of the font list, the new ones among them, in its order, once.
-    QStringList listed;
-    QStringList inBox;
+    QCOMPARE(form->Combo1->count(), installed.fontCount());
     for (int i = 0; i < installed.fontCount(); ++i)
-        listed << installed.font(i).value_or(QString());
-    for (int i = 0; i < form->Combo1->count(); ++i)
-        inBox << form->Combo1->itemText(i);
+        QCOMPARE(form->Combo1->itemText(i), installed.font(i).value_or(QString()));
     for (const QString &family : families)
-        QVERIFY(listed.contains(family));
-    QCOMPARE(inBox, listed);
+        QVERIFY(form->Combo1->findText(family) >= 0);
 }
 
 // Only whole lines of well-formed UTF-8 names within the bounds are taken, however the pipe cuts
-// them up; anything else is refused whole.
+// them up; anything else is refused whole. The replies are files of tests/fonts/replies (its
+// README tells how they are named).
 void TestFontFiles::familyReceiver_data()
 {
     QTest::addColumn<QByteArray>("reply");
     QTest::addColumn<QStringList>("families");
-    const QStringList two{QStringLiteral("Kanamite Gothic"), QStringLiteral("カナミテ明朝")};
-    QTest::newRow("two names") << QString(two.join(u'\n') + u'\n').toUtf8() << two;
-    QTest::newRow("256 names") << QByteArray("K\n").repeated(256) << QStringList(256, "K");
-    QTest::newRow("256 characters") << QByteArray(256, 'K') + '\n'
-                                    << QStringList{QString(256, u'K')};
-    QTest::newRow("257 names") << QByteArray("K\n").repeated(257) << QStringList();
-    QTest::newRow("257 characters") << QByteArray(257, 'K') + '\n' << QStringList();
-    QTest::newRow("nothing") << QByteArray() << QStringList();
-    QTest::newRow("no last line feed") << QByteArray("Kanamite") << QStringList();
-    QTest::newRow("empty name") << QByteArray("Kanamite\n\n") << QStringList();
-    QTest::newRow("not utf-8") << QByteArray("Kanamite \xFF\n") << QStringList();
-    QTest::newRow("cut utf-8") << QByteArray("Kanamite \xE4\xBA\n") << QStringList();
-    QTest::newRow("overlong utf-8") << QByteArray("Kanamite \xC0\xAF\n") << QStringList();
-    QTest::newRow("control character") << QByteArray("Kanamite\x1B[2J\n") << QStringList();
+    const QDir replies(QStringLiteral(TYPORAMA_FONT_REPLIES));
+    const QStringList names = replies.entryList({QStringLiteral("*.reply")});
+    QVERIFY(!names.isEmpty());
+    for (const QString &name : names) {
+        QFile file(replies.filePath(name));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray reply = file.readAll();
+        const bool refused = name.endsWith(QStringLiteral(".refused.reply"));
+        const QStringList lines = QString::fromUtf8(reply).split(u'\n', Qt::SkipEmptyParts);
+        QTest::newRow(qPrintable(name)) << reply << (refused ? QStringList() : lines);
+    }
+    // Too large a file to keep in the repository.
     QTest::newRow("past the byte bound") << QByteArray(300000, '\n') << QStringList();
 }
 

@@ -4,33 +4,8 @@
 #include <QApplication>
 #include <QDrag>
 #include <QMimeData>
-#include <QMouseEvent>
+#include <QPushButton>
 #include <QUrl>
-#include <QWidget>
-
-namespace {
-
-class DragSource : public QWidget
-{
-public:
-    explicit DragSource(QList<QUrl> urls) : m_urls(std::move(urls)) {}
-
-protected:
-    void mousePressEvent(QMouseEvent *) override
-    {
-        auto *data = new QMimeData;
-        data->setUrls(m_urls);
-        data->setText(QUrl::toStringList(m_urls).join(u'\n'));
-        auto *drag = new QDrag(this);
-        drag->setMimeData(data);
-        drag->exec(Qt::CopyAction);
-    }
-
-private:
-    QList<QUrl> m_urls;
-};
-
-} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -38,7 +13,15 @@ int main(int argc, char *argv[])
     QList<QUrl> urls;
     for (const QString &path : QApplication::arguments().mid(1))
         urls << QUrl::fromLocalFile(path);
-    DragSource source(urls);
+    QPushButton source;
+    QObject::connect(&source, &QPushButton::pressed, [&] {
+        auto *data = new QMimeData;
+        data->setUrls(urls);
+        data->setText(QUrl::toStringList(urls).join(u'\n'));
+        auto *drag = new QDrag(&source);
+        drag->setMimeData(data);
+        drag->exec(Qt::CopyAction);
+    });
     source.setWindowTitle(QStringLiteral("drag source"));
     source.setGeometry(0, 0, 100, 100);
     source.show();
