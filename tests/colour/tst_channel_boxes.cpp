@@ -1,6 +1,7 @@
 #include "app/form1.h"
 #include "colour/channel_text.h"
 #include "support/loadedform.h"
+#include "support/test_table.h"
 #include "support/testmain.h"
 #include "toolkit/label.h"
 #include "toolkit/picturebox.h"
@@ -82,10 +83,8 @@ private slots:
     void selectsWholeTextOnFocus();
     void keyFilter_data();
     void keyFilter();
-    void inputMethodCommits_data();
-    void inputMethodCommits();
-    void inputMethodEditsPassTheFilter_data();
-    void inputMethodEditsPassTheFilter();
+    void inputMethodEvents_data();
+    void inputMethodEvents();
     void keysWithModifiers_data();
     void keysWithModifiers();
     void focusThatNeverLeftSelectsNothing_data();
@@ -388,108 +387,29 @@ void ChannelBoxes::keyFilter()
     QCOMPARE(box->text(), accepted ? kept : QStringLiteral("1"));
 }
 
-// The box holds 255 (FF), all selected as after a focus change; what the input method commits
-// goes through the key filter one character at a time.
-void ChannelBoxes::inputMethodCommits_data()
+// The box holds 255 (FF), all selected as after a focus change; an input method sends one event
+// (composition, commit, text to delete counted from the caret at the end), then ends with a
+// commit, or with nothing as Esc does. What is committed goes through the key filter one
+// character at a time, and the text changes only by what the event names and the filter lets
+// through; a read-only box keeps its text and selection, and draws no composition. The input
+// method is told the text before the caret, from which an on-screen keyboard's Backspace names
+// what to delete.
+void ChannelBoxes::inputMethodEvents_data()
 {
-    QTest::addColumn<bool>("decimal");
-    QTest::addColumn<QString>("commit");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QList<int>>("answers");
-    const QList<int> none{0, 0};
-    QTest::newRow("dec full-width 12") << true << "１２"
-                                       << "255" << none;
-    QTest::newRow("dec kana") << true << "あ"
-                              << "255" << QList<int>{0};
-    QTest::newRow("dec 12") << true << "12"
-                            << "12" << QList<int>{'1', '2'};
-    QTest::newRow("dec 1a") << true << "1a"
-                            << "1" << QList<int>{'1', 0};
-    QTest::newRow("dec dead acute e") << true << "é"
-                                      << "255" << QList<int>{0};
-    QTest::newRow("hex full-width 12") << false << "１２"
-                                       << "FF" << none;
-    QTest::newRow("hex kana") << false << "あ"
-                              << "FF" << QList<int>{0};
-    QTest::newRow("hex 12") << false << "12"
-                            << "12" << QList<int>{'1', '2'};
-    QTest::newRow("hex 1a") << false << "1a"
-                            << "1a" << QList<int>{'1', 'a'};
-    QTest::newRow("hex dead acute e") << false << "é"
-                                      << "FF" << QList<int>{0};
+    QVERIFY(addTestRows(QStringLiteral("input-method/channel-box.json")));
 }
 
-void ChannelBoxes::inputMethodCommits()
-{
-    QFETCH(bool, decimal);
-    QFETCH(QString, commit);
-    QFETCH(QString, text);
-    QFETCH(QList<int>, answers);
-    LoadedForm form;
-    useBase(*form, decimal);
-    toolkit::TextBox *box = form->TextC[0];
-    box->selectAll();
-    QList<int> seen;
-    QObject::connect(box, &toolkit::TextBox::keyPress, box, [&](int &code) { seen << code; });
-    QInputMethodEvent event;
-    event.setCommitString(commit);
-    QCoreApplication::sendEvent(box, &event);
-    QCOMPARE(box->text(), text);
-    QCOMPARE(seen, answers);
-    QCOMPARE(form->Picture1->backColor().red(), decimal ? text.toInt() : text.toInt(nullptr, 16));
-}
-
-// The box holds 255 (FF), all selected; an input method sends one event (composition, commit,
-// text to delete counted from the caret at the end), then ends with a commit, or with nothing as
-// Esc does. The text changes only by what the event names and the filter lets through; a
-// read-only box keeps its text and selection, and draws no composition. The input method is told
-// the text before the caret, from which an on-screen keyboard's Backspace names what to delete.
-void ChannelBoxes::inputMethodEditsPassTheFilter_data()
-{
-    QTest::addColumn<bool>("decimal");
-    QTest::addColumn<bool>("readOnly");
-    QTest::addColumn<QString>("preedit");
-    QTest::addColumn<QString>("commit");
-    QTest::addColumn<QPoint>("range");
-    QTest::addColumn<QStringList>("texts"); // during the composition, then at its end
-    QTest::addColumn<QString>("end");
-    QTest::addColumn<bool>("selected");
-    for (const bool readOnly : {false, true}) {
-        for (const bool decimal : {true, false}) {
-            const QString full = decimal ? QStringLiteral("255") : QStringLiteral("FF");
-            const int n = int(full.size());
-            const auto row = [&](const char *name, const char *preedit, const char *commit,
-                                 QPoint range, const QStringList &texts, const char *end,
-                                 bool selected) {
-                QTest::addRow("%s%s %s", readOnly ? "read-only " : "", decimal ? "dec" : "hex",
-                              name)
-                    << decimal << readOnly << QString::fromUtf8(preedit)
-                    << QString::fromUtf8(commit) << range
-                    << (readOnly ? QStringList{full, full} : texts) << QString::fromUtf8(end)
-                    << (selected || readOnly);
-            };
-            const QString cut = full.chopped(1);
-            row("delete-only", "", "", {-1, 1}, {cut, cut}, "", false);
-            row("empty commit", "", "", {-n, 0}, {full, full}, "", true);
-            row("preedit over the selection", "か", "", {0, 0}, {full, full}, "", true);
-            row("reconversion, Enter", "２５５", "", {-n, n}, {full, full}, "２５５", true);
-            row("reconversion, Esc", "２５５", "", {-n, n}, {full, full}, "", true);
-            row("reconversion to digits", "12", "", {-n, n}, {full, "12"}, "12", false);
-            row("range past the text", "２", "", {-n - 2, n + 9}, {full, full}, "２", true);
-            row("range past the text, commit", "", "7", {-n - 2, n + 9}, {"7", "7"}, "", false);
-            row("stale range, digit", "0", "", {-1, 1}, {full, cut + u'0'}, "0", false);
-        }
-    }
-}
-
-void ChannelBoxes::inputMethodEditsPassTheFilter()
+void ChannelBoxes::inputMethodEvents()
 {
     QFETCH(bool, decimal);
     QFETCH(bool, readOnly);
     QFETCH(QString, preedit);
     QFETCH(QString, commit);
-    QFETCH(QPoint, range);
-    QFETCH(QStringList, texts);
+    QFETCH(int, from);
+    QFETCH(int, length);
+    // The filter's answers, in order: \0 for a character discarded, \b for one deleted.
+    QFETCH(QString, answers);
+    QFETCH(QStringList, texts); // after the first event, then at the end
     QFETCH(QString, end);
     QFETCH(bool, selected);
     LoadedForm form;
@@ -497,11 +417,16 @@ void ChannelBoxes::inputMethodEditsPassTheFilter()
     toolkit::TextBox *box = form->TextC[0];
     box->setReadOnly(readOnly);
     box->selectAll();
+    QString seen;
+    QObject::connect(box, &toolkit::TextBox::keyPress, box,
+                     [&](int &code) { seen += QChar(code); });
+    const auto red = [&] { return form->Picture1->backColor().red(); };
     const QImage drawn = box->grab().toImage();
     QInputMethodEvent event(preedit, {});
-    event.setCommitString(commit, range.x(), range.y());
+    event.setCommitString(commit, from, length);
     QCoreApplication::sendEvent(box, &event);
     QCOMPARE(box->text(), texts[0]);
+    QCOMPARE(red(), texts[0].toInt(nullptr, decimal ? 10 : 16));
     QCOMPARE(box->inputMethodQuery(Qt::ImTextBeforeCursor),
              QVariant(texts[0].first(box->cursorPosition())));
     QCOMPARE(box->inputMethodQuery(Qt::ImEnabled).toBool(), !readOnly);
@@ -509,9 +434,10 @@ void ChannelBoxes::inputMethodEditsPassTheFilter()
     QInputMethodEvent last;
     last.setCommitString(end);
     QCoreApplication::sendEvent(box, &last);
+    QCOMPARE(seen, answers);
     QCOMPARE(box->text(), texts[1]);
     QCOMPARE(box->selectedText(), selected ? texts[1] : QString());
-    QCOMPARE(form->Picture1->backColor().red(), texts[1].toInt(nullptr, decimal ? 10 : 16));
+    QCOMPARE(red(), texts[1].toInt(nullptr, decimal ? 10 : 16));
 }
 
 // Keys that type no character leave a selected 255 (FF) as it is; Ctrl+H is a backspace.
