@@ -12,6 +12,7 @@
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QInputMethodEvent>
+#include <QKeySequence>
 #include <QMenu>
 #include <QRadioButton>
 #include <QRandomGenerator>
@@ -93,38 +94,7 @@ private slots:
 
 void ChannelBoxes::typing_data()
 {
-    QTest::addColumn<bool>("decimal");
-    QTest::addColumn<QString>("group");
-    QTest::addColumn<int>("index");
-    QTest::addColumn<QString>("keys");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("channel");
-    QTest::newRow("dec 2,5,6") << true << "TextCM" << 0 << "256"
-                               << "255" << 255;
-    QTest::newRow("dec 3,0,0") << true << "TextC" << 0 << "300"
-                               << "255" << 255;
-    QTest::newRow("dec 0,0") << true << "TextCM" << 1 << "00"
-                             << "0" << 0;
-    QTest::newRow("dec 0,7") << true << "TextC" << 2 << "07"
-                             << "7" << 7;
-    QTest::newRow("dec 1,2,8") << true << "TextCM" << 2 << "128"
-                               << "128" << 128;
-    QTest::newRow("hex F,F,F") << false << "TextC" << 1 << "FFF"
-                               << "FF" << 255;
-    QTest::newRow("hex f,f,f") << false << "TextCM" << 0 << "fff"
-                               << "FF" << 255;
-    QTest::newRow("hex 1,0,0") << false << "TextC" << 0 << "100"
-                               << "FF" << 255;
-    QTest::newRow("hex 0ff") << false << "TextCM" << 1 << "0ff"
-                             << "0ff" << 255;
-    QTest::newRow("hex 0FF") << false << "TextC" << 2 << "0FF"
-                             << "0FF" << 255;
-    QTest::newRow("hex ff") << false << "TextCM" << 2 << "ff"
-                            << "ff" << 255;
-    QTest::newRow("hex c8") << false << "TextC" << 1 << "c8"
-                            << "c8" << 200;
-    QTest::newRow("hex 0,0") << false << "TextCM" << 0 << "00"
-                             << "00" << 0;
+    QVERIFY(addTestRows(QStringLiteral("channel-boxes/typing.json")));
 }
 
 void ChannelBoxes::typing()
@@ -146,39 +116,13 @@ void ChannelBoxes::typing()
 
 void ChannelBoxes::pasting_data()
 {
-    QTest::addColumn<bool>("decimal");
-    QTest::addColumn<QString>("pasted");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("channel");
-    QTest::newRow("dec letter first") << true << "abc"
-                                      << "0" << 0;
-    QTest::newRow("dec digits then letters") << true << "12ab"
-                                             << "12" << 12;
-    QTest::newRow("dec blanks and leading zeros") << true << " 0 4\t2\n"
-                                                  << "42" << 42;
-    QTest::newRow("dec exponent") << true << "2e2"
-                                  << "200" << 200;
-    QTest::newRow("dec fraction kept, half to even") << true << "2.5"
-                                                     << "2.5" << 2;
-    QTest::newRow("dec negative enters as 0") << true << "-5"
-                                              << "-5" << 0;
-    QTest::newRow("dec past a double") << true << "1e400"
-                                       << "255" << 255;
+    QVERIFY(addTestRows(QStringLiteral("channel-boxes/pasting.json")));
+    // Pastes too long to write out.
     QTest::newRow("dec a million digits") << true << QString(1'000'000, u'9') << "255" << 255;
-    QTest::newRow("hex letter first") << false << "xyz"
-                                      << "xyz" << 0;
-    QTest::newRow("hex digits then letters") << false << "c8zz"
-                                             << "c8zz" << 200;
-    QTest::newRow("hex past the cap") << false << "1ff"
-                                      << "FF" << 255;
-    QTest::newRow("hex sign") << false << "-1"
-                              << "-1" << 0;
     QTest::newRow("hex past a double") << false << QString(1000, u'f') << "FF" << 255;
     QTest::newRow("dec 40,000 zeros then 5") << true << QString(40000, u'0') + u'5' << "5" << 5;
     const QString longHex = QString(39998, u'0') + QStringLiteral("c8");
     QTest::newRow("hex 40,000 characters") << false << longHex << longHex << 200;
-    QTest::newRow("dec small fraction, no exponent") << true << "0.00001"
-                                                     << "0.00001" << 0;
     // A megabyte, with no channel given: the box ends within the cap, a decimal one in its
     // shortest form, a hexadecimal one keeping what it took of the paste. Digits read far past
     // the cap; letters read as 0, which a decimal box rewrites and a hexadecimal one keeps.
@@ -343,28 +287,15 @@ void ChannelBoxes::selectsWholeTextOnFocus()
 
 void ChannelBoxes::keyFilter_data()
 {
-    QTest::addColumn<bool>("decimal");
-    QTest::addColumn<int>("code");
-    QTest::addColumn<bool>("accepted");
-    QTest::newRow("dec 5") << true << int('5') << true;
-    QTest::newRow("dec a") << true << int('a') << false;
-    QTest::newRow("dec A") << true << int('A') << false;
-    QTest::newRow("dec g") << true << int('g') << false;
-    QTest::newRow("dec enter") << true << 13 << false;
-    QTest::newRow("dec backspace") << true << 8 << true;
-    QTest::newRow("hex 5") << false << int('5') << true;
-    QTest::newRow("hex a") << false << int('a') << true;
-    QTest::newRow("hex A") << false << int('A') << true;
-    QTest::newRow("hex g") << false << int('g') << false;
-    QTest::newRow("hex enter") << false << 13 << false;
-    QTest::newRow("hex backspace") << false << 8 << true;
+    QVERIFY(addTestRows(QStringLiteral("channel-boxes/key-filter.json")));
 }
 
 void ChannelBoxes::keyFilter()
 {
     QFETCH(bool, decimal);
-    QFETCH(int, code);
+    QFETCH(QString, character);
     QFETCH(bool, accepted);
+    const int code = character.at(0).unicode();
     LoadedForm form;
     useBase(*form, decimal);
     for (int index = 0; index < 3; ++index) {
@@ -443,32 +374,13 @@ void ChannelBoxes::inputMethodEvents()
 // Keys that type no character leave a selected 255 (FF) as it is; Ctrl+H is a backspace.
 void ChannelBoxes::keysWithModifiers_data()
 {
-    QTest::addColumn<bool>("decimal");
-    QTest::addColumn<int>("key");
-    QTest::addColumn<int>("modifiers");
-    QTest::addColumn<bool>("selected");
-    QTest::addColumn<QString>("text");
-    const int ctrlKeypad = int(Qt::ControlModifier | Qt::KeypadModifier);
-    for (const bool decimal : {true, false}) {
-        const QString full = decimal ? QStringLiteral("255") : QStringLiteral("FF");
-        const auto row = [&](const char *name, int key, int modifiers, bool selected,
-                             const QString &text) {
-            QTest::addRow("%s %s", decimal ? "dec" : "hex", name)
-                << decimal << key << modifiers << selected << text;
-        };
-        row("Alt+X", Qt::Key_X, Qt::AltModifier, true, full);
-        row("Ctrl+keypad +", Qt::Key_Plus, ctrlKeypad, true, full);
-        row("Ctrl+keypad -", Qt::Key_Minus, ctrlKeypad, true, full);
-        row("Ctrl+Backspace", Qt::Key_Backspace, Qt::ControlModifier, false, full);
-        row("Ctrl+H", Qt::Key_H, Qt::ControlModifier, false, full.chopped(1));
-    }
+    QVERIFY(addTestRows(QStringLiteral("channel-boxes/keys-with-modifiers.json")));
 }
 
 void ChannelBoxes::keysWithModifiers()
 {
     QFETCH(bool, decimal);
-    QFETCH(int, key);
-    QFETCH(int, modifiers);
+    QFETCH(QKeySequence, keys);
     QFETCH(bool, selected);
     QFETCH(QString, text);
     LoadedForm form;
@@ -478,7 +390,7 @@ void ChannelBoxes::keysWithModifiers()
         box->selectAll();
     else
         box->end(false);
-    QTest::keyClick(box, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QTest::keyClick(box, keys[0].key(), keys[0].keyboardModifiers());
     QCOMPARE(box->text(), text);
     QCOMPARE(form->Picture1->backColor().red(), decimal ? text.toInt() : text.toInt(nullptr, 16));
 }
