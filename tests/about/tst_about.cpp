@@ -1,6 +1,7 @@
 #include "about/frmabout.h"
 #include "app/form1.h"
 #include "support/fakefonts.h"
+#include "support/test_table.h"
 #include "support/testmain.h"
 #include "toolkit/label.h"
 #include "toolkit/textbox.h"
@@ -8,6 +9,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
@@ -33,6 +35,10 @@ struct Snapshot
     QSize iconSize;
     QString focus;
     QRect label1, label2, label3, image1, text1, text2, command1;
+    QList<QRect> controls() const
+    {
+        return {label1, label2, label3, image1, text1, text2, command1};
+    }
     QSize client;
     QMargins frame;
     QPoint frameTopLeft;
@@ -217,13 +223,7 @@ void TestAbout::secondOpeningGivesTheSameLayout()
     QVERIFY(second.opened);
     QCOMPARE(second.focus, QStringLiteral("Command1"));
     QCOMPARE(second.texts, first.texts);
-    QCOMPARE(second.label1, first.label1);
-    QCOMPARE(second.label2, first.label2);
-    QCOMPARE(second.label3, first.label3);
-    QCOMPARE(second.image1, first.image1);
-    QCOMPARE(second.text1, first.text1);
-    QCOMPARE(second.text2, first.text2);
-    QCOMPARE(second.command1, first.command1);
+    QCOMPARE(second.controls(), first.controls());
     QCOMPARE(second.client, first.client);
     QCOMPARE(second.frameTopLeft, first.frameTopLeft);
 }
@@ -287,40 +287,27 @@ void TestAbout::mainWindowTakesNoInputMeanwhile()
 
 void TestAbout::closesOnlyByOk_data()
 {
-    QTest::addColumn<int>("tabs");
-    QTest::addColumn<int>("key");
-    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
-    QTest::addColumn<bool>("closes");
-    const Qt::KeyboardModifiers none;
-    const Qt::KeyboardModifiers keypad(Qt::KeypadModifier);
-    QTest::newRow("Enter on OK") << 0 << int(Qt::Key_Return) << none << true;
-    QTest::newRow("keypad Enter on OK") << 0 << int(Qt::Key_Enter) << keypad << true;
-    QTest::newRow("Space on OK") << 0 << int(Qt::Key_Space) << none << true;
-    QTest::newRow("Esc on OK") << 0 << int(Qt::Key_Escape) << none << false;
-    QTest::newRow("Enter in the home-page box") << 1 << int(Qt::Key_Return) << none << false;
-    QTest::newRow("Esc in the home-page box") << 1 << int(Qt::Key_Escape) << none << false;
-    QTest::newRow("keypad Enter in the e-mail box") << 2 << int(Qt::Key_Enter) << keypad << false;
-    QTest::newRow("Space in the e-mail box") << 2 << int(Qt::Key_Space) << none << false;
+    QVERIFY(addTestRows(QStringLiteral("about/closing-keys.json")));
 }
 
 // Keys go through the window system to whichever control real Tabs left the focus on.
 void TestAbout::closesOnlyByOk()
 {
     QFETCH(int, tabs);
-    QFETCH(int, key);
-    QFETCH(Qt::KeyboardModifiers, modifiers);
+    QFETCH(QKeySequence, keys);
     QFETCH(bool, closes);
     bool closedByKey = false;
     QString focus;
-    const Snapshot shot = runOpening([this] { openFromMenu(); },
-                                     [&](frmAbout &about) {
-                                         QWindow *window = about.windowHandle();
-                                         for (int i = 0; i < tabs; ++i)
-                                             QTest::keyClick(window, Qt::Key_Tab);
-                                         focus = QApplication::focusWidget()->objectName();
-                                         QTest::keyClick(window, Qt::Key(key), modifiers);
-                                         closedByKey = !about.isVisible();
-                                     });
+    const Snapshot shot =
+        runOpening([this] { openFromMenu(); },
+                   [&](frmAbout &about) {
+                       QWindow *window = about.windowHandle();
+                       for (int i = 0; i < tabs; ++i)
+                           QTest::keyClick(window, Qt::Key_Tab);
+                       focus = QApplication::focusWidget()->objectName();
+                       QTest::keyClick(window, keys[0].key(), keys[0].keyboardModifiers());
+                       closedByKey = !about.isVisible();
+                   });
     QVERIFY(shot.opened);
     QCOMPARE(focus, QStringList({"Command1", "Text1", "Text2"}).at(tabs));
     QCOMPARE(closedByKey, closes);

@@ -1,5 +1,7 @@
 #include "background/clscomdlg.h"
 
+#include "support/image_bytes.h"
+#include "support/test_table.h"
 #include "support/testmain.h"
 #include "toolkit/window.h"
 
@@ -22,10 +24,13 @@ const QString programFilter = QStringLiteral(
     "画像ファイル(*.bmp;*.gif;*.jpg;*.jpeg;*.ico;*.wmf;*.emf)|*.BMP;*.GIF;*.JPG;*.JPEG;*.ICO;"
     "*.WMF;*.EMF|全てのファイル(*.*)|*.*");
 
-bool touch(const QString &path)
+// A run of the dialog that picks the file and is left as the user chose.
+clsComDlg::DialogRunner choosing(const QString &file, bool accepted = true)
 {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly);
+    return [file, accepted](QFileDialog &dialog) {
+        dialog.selectFile(file);
+        return accepted;
+    };
 }
 
 // The names the dialog's list shows once its folder has been read.
@@ -73,8 +78,8 @@ private slots:
         dlg.Filter = programFilter;
         dlg.Flags = 4;
         dlg.DefaultExt = QStringLiteral("bmp");
-        const QString chosen = m_dir.filePath(QStringLiteral("a.bmp"));
-        QVERIFY(touch(chosen));
+        const QString chosen = writeFile(m_dir, QStringLiteral("a.bmp"), {});
+        QVERIFY(!chosen.isEmpty());
 
         int runs = 0;
         dlg.setDialogRunner([&](QFileDialog &dialog) {
@@ -107,18 +112,12 @@ private slots:
     void cancelAfterChoiceEmptiesFileName()
     {
         clsComDlg dlg;
-        const QString chosen = m_dir.filePath(QStringLiteral("b.gif"));
-        QVERIFY(touch(chosen));
-        dlg.setDialogRunner([&](QFileDialog &dialog) {
-            dialog.selectFile(chosen);
-            return true;
-        });
+        const QString chosen = writeFile(m_dir, QStringLiteral("b.gif"), {});
+        QVERIFY(!chosen.isEmpty());
+        dlg.setDialogRunner(choosing(chosen));
         dlg.setAction(1);
         QCOMPARE(dlg.FileName, chosen);
-        dlg.setDialogRunner([&](QFileDialog &dialog) {
-            dialog.selectFile(chosen);
-            return false;
-        });
+        dlg.setDialogRunner(choosing(chosen, false));
         dlg.setAction(1);
         QCOMPARE(dlg.FileName, QString());
     }
@@ -180,9 +179,8 @@ private slots:
     // With several files chosen, the first one's full path comes back, not their folder.
     void multiSelectGivesFirstFile()
     {
-        const QString first = m_dir.filePath(QStringLiteral("m1.bmp"));
-        const QString second = m_dir.filePath(QStringLiteral("m2.bmp"));
-        QVERIFY(touch(first) && touch(second));
+        const QString first = writeFile(m_dir, QStringLiteral("m1.bmp"), {});
+        QVERIFY(!first.isEmpty() && !writeFile(m_dir, QStringLiteral("m2.bmp"), {}).isEmpty());
         clsComDlg dlg;
         dlg.Flags = 0x200 | 0x1000 | 4;
         dlg.setDialogRunner([&](QFileDialog &dialog) {
@@ -220,18 +218,13 @@ private slots:
     // No length limit and no code page in the way.
     void longJapanesePathComesBackWhole()
     {
-        QString folder = m_dir.path();
+        QString name;
         for (int i = 0; i < 4; ++i)
-            folder += QStringLiteral("/とても長いフォルダの名前です・背景画像を置く場所");
-        QVERIFY(QDir().mkpath(folder));
-        const QString chosen = folder + QStringLiteral("/背景画像.BMP");
+            name += QStringLiteral("とても長いフォルダの名前です・背景画像を置く場所/");
+        const QString chosen = writeFile(m_dir, name + QStringLiteral("背景画像.BMP"), {});
         QVERIFY(QFile::encodeName(chosen).size() > 255);
-        QVERIFY(touch(chosen));
         clsComDlg dlg;
-        dlg.setDialogRunner([&](QFileDialog &dialog) {
-            dialog.selectFile(chosen);
-            return true;
-        });
+        dlg.setDialogRunner(choosing(chosen));
         dlg.setAction(1);
         QCOMPARE(dlg.FileName, chosen);
     }
@@ -241,7 +234,7 @@ private slots:
     {
         QTemporaryDir folder;
         for (const char *name : {"photo.JPG", "photo.jpg", "Clip.Emf", "notes.txt", "README"})
-            QVERIFY(touch(folder.filePath(QString::fromLatin1(name))));
+            QVERIFY(!writeFile(folder, QString::fromLatin1(name), {}).isEmpty());
         clsComDlg dlg;
         dlg.Filter = programFilter;
         dlg.Flags = 4;
@@ -264,23 +257,10 @@ private slots:
         QCOMPARE(all, (QStringList{"Clip.Emf", "README", "notes.txt", "photo.JPG", "photo.jpg"}));
     }
 
-    // The dialog as the user meets it: each text typed into the name box and Enter, in a folder
-    // holding a sub folder and some pictures. Names listed afterwards, if the dialog stayed open.
+    // The dialog as the user meets it: texts typed into the name box, each ended by Enter.
     void typingIntoTheDialog_data()
     {
-        QTest::addColumn<QStringList>("typed");
-        QTest::addColumn<QString>("chosen");
-        QTest::addColumn<QStringList>("listed");
-        // %1 stands for the folder the dialog shows, %2 for its path from the home folder.
-        QTest::newRow("full path") << QStringList{"%1/typed.bmp"} << "typed.bmp" << QStringList();
-        QTest::newRow("folder, then file")
-            << QStringList{"sub dir", "in.bmp"} << "sub dir/in.bmp" << QStringList();
-        QTest::newRow("wildcard lists")
-            << QStringList{"*.gif"} << QString() << QStringList{"b.gif", "c.GIF", "sub dir"};
-        QTest::newRow("missing file as typed")
-            << QStringList{"no such.bmp"} << "no such.bmp" << QStringList();
-        QTest::newRow("folder from home, then file")
-            << QStringList{"~/%2/sub dir", "in.bmp"} << "sub dir/in.bmp" << QStringList();
+        QVERIFY(addTestRows(QStringLiteral("file-dialog/typing.json")));
     }
     void typingIntoTheDialog()
     {
@@ -288,9 +268,8 @@ private slots:
         QFETCH(QString, chosen);
         QFETCH(QStringList, listed);
         QTemporaryDir folder;
-        QVERIFY(QDir(folder.path()).mkpath(QStringLiteral("sub dir")));
         for (const char *name : {"typed.bmp", "sub dir/in.bmp", "b.gif", "c.GIF", "d.bmp"})
-            QVERIFY(touch(folder.filePath(QString::fromUtf8(name))));
+            QVERIFY(!writeFile(folder, QString::fromUtf8(name), {}).isEmpty());
         typed.replaceInStrings(QStringLiteral("%1"), folder.path());
         typed.replaceInStrings(QStringLiteral("%2"), QDir::home().relativeFilePath(folder.path()));
         QWidget owner;
@@ -350,7 +329,7 @@ private slots:
         QTemporaryDir folder;
         for (const char *name :
              {"photo.JPG", "photo.jpg", "Clip.Emf", "c.画", "f.my file", "README"})
-            QVERIFY(touch(folder.filePath(QString::fromUtf8(name))));
+            QVERIFY(!writeFile(folder, QString::fromUtf8(name), {}).isEmpty());
         clsComDlg dlg;
         dlg.Filter = filter;
         QStringList shown;

@@ -1,6 +1,7 @@
 #include "app/form1.h"
 #include "colour/channel_text.h"
 #include "support/loadedform.h"
+#include "support/test_table.h"
 #include "support/testmain.h"
 #include "toolkit/label.h"
 #include "toolkit/picturebox.h"
@@ -11,6 +12,7 @@
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QInputMethodEvent>
+#include <QKeySequence>
 #include <QMenu>
 #include <QRadioButton>
 #include <QRandomGenerator>
@@ -82,10 +84,8 @@ private slots:
     void selectsWholeTextOnFocus();
     void keyFilter_data();
     void keyFilter();
-    void inputMethodCommits_data();
-    void inputMethodCommits();
-    void inputMethodEditsPassTheFilter_data();
-    void inputMethodEditsPassTheFilter();
+    void inputMethodEvents_data();
+    void inputMethodEvents();
     void keysWithModifiers_data();
     void keysWithModifiers();
     void focusThatNeverLeftSelectsNothing_data();
@@ -94,38 +94,7 @@ private slots:
 
 void ChannelBoxes::typing_data()
 {
-    QTest::addColumn<bool>("decimal");
-    QTest::addColumn<QString>("group");
-    QTest::addColumn<int>("index");
-    QTest::addColumn<QString>("keys");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("channel");
-    QTest::newRow("dec 2,5,6") << true << "TextCM" << 0 << "256"
-                               << "255" << 255;
-    QTest::newRow("dec 3,0,0") << true << "TextC" << 0 << "300"
-                               << "255" << 255;
-    QTest::newRow("dec 0,0") << true << "TextCM" << 1 << "00"
-                             << "0" << 0;
-    QTest::newRow("dec 0,7") << true << "TextC" << 2 << "07"
-                             << "7" << 7;
-    QTest::newRow("dec 1,2,8") << true << "TextCM" << 2 << "128"
-                               << "128" << 128;
-    QTest::newRow("hex F,F,F") << false << "TextC" << 1 << "FFF"
-                               << "FF" << 255;
-    QTest::newRow("hex f,f,f") << false << "TextCM" << 0 << "fff"
-                               << "FF" << 255;
-    QTest::newRow("hex 1,0,0") << false << "TextC" << 0 << "100"
-                               << "FF" << 255;
-    QTest::newRow("hex 0ff") << false << "TextCM" << 1 << "0ff"
-                             << "0ff" << 255;
-    QTest::newRow("hex 0FF") << false << "TextC" << 2 << "0FF"
-                             << "0FF" << 255;
-    QTest::newRow("hex ff") << false << "TextCM" << 2 << "ff"
-                            << "ff" << 255;
-    QTest::newRow("hex c8") << false << "TextC" << 1 << "c8"
-                            << "c8" << 200;
-    QTest::newRow("hex 0,0") << false << "TextCM" << 0 << "00"
-                             << "00" << 0;
+    QVERIFY(addTestRows(QStringLiteral("channel-boxes/typing.json")));
 }
 
 void ChannelBoxes::typing()
@@ -147,39 +116,13 @@ void ChannelBoxes::typing()
 
 void ChannelBoxes::pasting_data()
 {
-    QTest::addColumn<bool>("decimal");
-    QTest::addColumn<QString>("pasted");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("channel");
-    QTest::newRow("dec letter first") << true << "abc"
-                                      << "0" << 0;
-    QTest::newRow("dec digits then letters") << true << "12ab"
-                                             << "12" << 12;
-    QTest::newRow("dec blanks and leading zeros") << true << " 0 4\t2\n"
-                                                  << "42" << 42;
-    QTest::newRow("dec exponent") << true << "2e2"
-                                  << "200" << 200;
-    QTest::newRow("dec fraction kept, half to even") << true << "2.5"
-                                                     << "2.5" << 2;
-    QTest::newRow("dec negative enters as 0") << true << "-5"
-                                              << "-5" << 0;
-    QTest::newRow("dec past a double") << true << "1e400"
-                                       << "255" << 255;
+    QVERIFY(addTestRows(QStringLiteral("channel-boxes/pasting.json")));
+    // Pastes too long to write out.
     QTest::newRow("dec a million digits") << true << QString(1'000'000, u'9') << "255" << 255;
-    QTest::newRow("hex letter first") << false << "xyz"
-                                      << "xyz" << 0;
-    QTest::newRow("hex digits then letters") << false << "c8zz"
-                                             << "c8zz" << 200;
-    QTest::newRow("hex past the cap") << false << "1ff"
-                                      << "FF" << 255;
-    QTest::newRow("hex sign") << false << "-1"
-                              << "-1" << 0;
     QTest::newRow("hex past a double") << false << QString(1000, u'f') << "FF" << 255;
     QTest::newRow("dec 40,000 zeros then 5") << true << QString(40000, u'0') + u'5' << "5" << 5;
     const QString longHex = QString(39998, u'0') + QStringLiteral("c8");
     QTest::newRow("hex 40,000 characters") << false << longHex << longHex << 200;
-    QTest::newRow("dec small fraction, no exponent") << true << "0.00001"
-                                                     << "0.00001" << 0;
     // A megabyte, with no channel given: the box ends within the cap, a decimal one in its
     // shortest form, a hexadecimal one keeping what it took of the paste. Digits read far past
     // the cap; letters read as 0, which a decimal box rewrites and a hexadecimal one keeps.
@@ -344,28 +287,15 @@ void ChannelBoxes::selectsWholeTextOnFocus()
 
 void ChannelBoxes::keyFilter_data()
 {
-    QTest::addColumn<bool>("decimal");
-    QTest::addColumn<int>("code");
-    QTest::addColumn<bool>("accepted");
-    QTest::newRow("dec 5") << true << int('5') << true;
-    QTest::newRow("dec a") << true << int('a') << false;
-    QTest::newRow("dec A") << true << int('A') << false;
-    QTest::newRow("dec g") << true << int('g') << false;
-    QTest::newRow("dec enter") << true << 13 << false;
-    QTest::newRow("dec backspace") << true << 8 << true;
-    QTest::newRow("hex 5") << false << int('5') << true;
-    QTest::newRow("hex a") << false << int('a') << true;
-    QTest::newRow("hex A") << false << int('A') << true;
-    QTest::newRow("hex g") << false << int('g') << false;
-    QTest::newRow("hex enter") << false << 13 << false;
-    QTest::newRow("hex backspace") << false << 8 << true;
+    QVERIFY(addTestRows(QStringLiteral("channel-boxes/key-filter.json")));
 }
 
 void ChannelBoxes::keyFilter()
 {
     QFETCH(bool, decimal);
-    QFETCH(int, code);
+    QFETCH(QString, character);
     QFETCH(bool, accepted);
+    const int code = character.at(0).unicode();
     LoadedForm form;
     useBase(*form, decimal);
     for (int index = 0; index < 3; ++index) {
@@ -388,108 +318,29 @@ void ChannelBoxes::keyFilter()
     QCOMPARE(box->text(), accepted ? kept : QStringLiteral("1"));
 }
 
-// The box holds 255 (FF), all selected as after a focus change; what the input method commits
-// goes through the key filter one character at a time.
-void ChannelBoxes::inputMethodCommits_data()
+// The box holds 255 (FF), all selected as after a focus change; an input method sends one event
+// (composition, commit, text to delete counted from the caret at the end), then ends with a
+// commit, or with nothing as Esc does. What is committed goes through the key filter one
+// character at a time, and the text changes only by what the event names and the filter lets
+// through; a read-only box keeps its text and selection, and draws no composition. The input
+// method is told the text before the caret, from which an on-screen keyboard's Backspace names
+// what to delete.
+void ChannelBoxes::inputMethodEvents_data()
 {
-    QTest::addColumn<bool>("decimal");
-    QTest::addColumn<QString>("commit");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QList<int>>("answers");
-    const QList<int> none{0, 0};
-    QTest::newRow("dec full-width 12") << true << "１２"
-                                       << "255" << none;
-    QTest::newRow("dec kana") << true << "あ"
-                              << "255" << QList<int>{0};
-    QTest::newRow("dec 12") << true << "12"
-                            << "12" << QList<int>{'1', '2'};
-    QTest::newRow("dec 1a") << true << "1a"
-                            << "1" << QList<int>{'1', 0};
-    QTest::newRow("dec dead acute e") << true << "é"
-                                      << "255" << QList<int>{0};
-    QTest::newRow("hex full-width 12") << false << "１２"
-                                       << "FF" << none;
-    QTest::newRow("hex kana") << false << "あ"
-                              << "FF" << QList<int>{0};
-    QTest::newRow("hex 12") << false << "12"
-                            << "12" << QList<int>{'1', '2'};
-    QTest::newRow("hex 1a") << false << "1a"
-                            << "1a" << QList<int>{'1', 'a'};
-    QTest::newRow("hex dead acute e") << false << "é"
-                                      << "FF" << QList<int>{0};
+    QVERIFY(addTestRows(QStringLiteral("input-method/channel-box.json")));
 }
 
-void ChannelBoxes::inputMethodCommits()
-{
-    QFETCH(bool, decimal);
-    QFETCH(QString, commit);
-    QFETCH(QString, text);
-    QFETCH(QList<int>, answers);
-    LoadedForm form;
-    useBase(*form, decimal);
-    toolkit::TextBox *box = form->TextC[0];
-    box->selectAll();
-    QList<int> seen;
-    QObject::connect(box, &toolkit::TextBox::keyPress, box, [&](int &code) { seen << code; });
-    QInputMethodEvent event;
-    event.setCommitString(commit);
-    QCoreApplication::sendEvent(box, &event);
-    QCOMPARE(box->text(), text);
-    QCOMPARE(seen, answers);
-    QCOMPARE(form->Picture1->backColor().red(), decimal ? text.toInt() : text.toInt(nullptr, 16));
-}
-
-// The box holds 255 (FF), all selected; an input method sends one event (composition, commit,
-// text to delete counted from the caret at the end), then ends with a commit, or with nothing as
-// Esc does. The text changes only by what the event names and the filter lets through; a
-// read-only box keeps its text and selection, and draws no composition. The input method is told
-// the text before the caret, from which an on-screen keyboard's Backspace names what to delete.
-void ChannelBoxes::inputMethodEditsPassTheFilter_data()
-{
-    QTest::addColumn<bool>("decimal");
-    QTest::addColumn<bool>("readOnly");
-    QTest::addColumn<QString>("preedit");
-    QTest::addColumn<QString>("commit");
-    QTest::addColumn<QPoint>("range");
-    QTest::addColumn<QStringList>("texts"); // during the composition, then at its end
-    QTest::addColumn<QString>("end");
-    QTest::addColumn<bool>("selected");
-    for (const bool readOnly : {false, true}) {
-        for (const bool decimal : {true, false}) {
-            const QString full = decimal ? QStringLiteral("255") : QStringLiteral("FF");
-            const int n = int(full.size());
-            const auto row = [&](const char *name, const char *preedit, const char *commit,
-                                 QPoint range, const QStringList &texts, const char *end,
-                                 bool selected) {
-                QTest::addRow("%s%s %s", readOnly ? "read-only " : "", decimal ? "dec" : "hex",
-                              name)
-                    << decimal << readOnly << QString::fromUtf8(preedit)
-                    << QString::fromUtf8(commit) << range
-                    << (readOnly ? QStringList{full, full} : texts) << QString::fromUtf8(end)
-                    << (selected || readOnly);
-            };
-            const QString cut = full.chopped(1);
-            row("delete-only", "", "", {-1, 1}, {cut, cut}, "", false);
-            row("empty commit", "", "", {-n, 0}, {full, full}, "", true);
-            row("preedit over the selection", "か", "", {0, 0}, {full, full}, "", true);
-            row("reconversion, Enter", "２５５", "", {-n, n}, {full, full}, "２５５", true);
-            row("reconversion, Esc", "２５５", "", {-n, n}, {full, full}, "", true);
-            row("reconversion to digits", "12", "", {-n, n}, {full, "12"}, "12", false);
-            row("range past the text", "２", "", {-n - 2, n + 9}, {full, full}, "２", true);
-            row("range past the text, commit", "", "7", {-n - 2, n + 9}, {"7", "7"}, "", false);
-            row("stale range, digit", "0", "", {-1, 1}, {full, cut + u'0'}, "0", false);
-        }
-    }
-}
-
-void ChannelBoxes::inputMethodEditsPassTheFilter()
+void ChannelBoxes::inputMethodEvents()
 {
     QFETCH(bool, decimal);
     QFETCH(bool, readOnly);
     QFETCH(QString, preedit);
     QFETCH(QString, commit);
-    QFETCH(QPoint, range);
-    QFETCH(QStringList, texts);
+    QFETCH(int, from);
+    QFETCH(int, length);
+    // The filter's answers, in order: \0 for a character discarded, \b for one deleted.
+    QFETCH(QString, answers);
+    QFETCH(QStringList, texts); // after the first event, then at the end
     QFETCH(QString, end);
     QFETCH(bool, selected);
     LoadedForm form;
@@ -497,11 +348,16 @@ void ChannelBoxes::inputMethodEditsPassTheFilter()
     toolkit::TextBox *box = form->TextC[0];
     box->setReadOnly(readOnly);
     box->selectAll();
+    QString seen;
+    QObject::connect(box, &toolkit::TextBox::keyPress, box,
+                     [&](int &code) { seen += QChar(code); });
+    const auto red = [&] { return form->Picture1->backColor().red(); };
     const QImage drawn = box->grab().toImage();
     QInputMethodEvent event(preedit, {});
-    event.setCommitString(commit, range.x(), range.y());
+    event.setCommitString(commit, from, length);
     QCoreApplication::sendEvent(box, &event);
     QCOMPARE(box->text(), texts[0]);
+    QCOMPARE(red(), texts[0].toInt(nullptr, decimal ? 10 : 16));
     QCOMPARE(box->inputMethodQuery(Qt::ImTextBeforeCursor),
              QVariant(texts[0].first(box->cursorPosition())));
     QCOMPARE(box->inputMethodQuery(Qt::ImEnabled).toBool(), !readOnly);
@@ -509,40 +365,22 @@ void ChannelBoxes::inputMethodEditsPassTheFilter()
     QInputMethodEvent last;
     last.setCommitString(end);
     QCoreApplication::sendEvent(box, &last);
+    QCOMPARE(seen, answers);
     QCOMPARE(box->text(), texts[1]);
     QCOMPARE(box->selectedText(), selected ? texts[1] : QString());
-    QCOMPARE(form->Picture1->backColor().red(), texts[1].toInt(nullptr, decimal ? 10 : 16));
+    QCOMPARE(red(), texts[1].toInt(nullptr, decimal ? 10 : 16));
 }
 
 // Keys that type no character leave a selected 255 (FF) as it is; Ctrl+H is a backspace.
 void ChannelBoxes::keysWithModifiers_data()
 {
-    QTest::addColumn<bool>("decimal");
-    QTest::addColumn<int>("key");
-    QTest::addColumn<int>("modifiers");
-    QTest::addColumn<bool>("selected");
-    QTest::addColumn<QString>("text");
-    const int ctrlKeypad = int(Qt::ControlModifier | Qt::KeypadModifier);
-    for (const bool decimal : {true, false}) {
-        const QString full = decimal ? QStringLiteral("255") : QStringLiteral("FF");
-        const auto row = [&](const char *name, int key, int modifiers, bool selected,
-                             const QString &text) {
-            QTest::addRow("%s %s", decimal ? "dec" : "hex", name)
-                << decimal << key << modifiers << selected << text;
-        };
-        row("Alt+X", Qt::Key_X, Qt::AltModifier, true, full);
-        row("Ctrl+keypad +", Qt::Key_Plus, ctrlKeypad, true, full);
-        row("Ctrl+keypad -", Qt::Key_Minus, ctrlKeypad, true, full);
-        row("Ctrl+Backspace", Qt::Key_Backspace, Qt::ControlModifier, false, full);
-        row("Ctrl+H", Qt::Key_H, Qt::ControlModifier, false, full.chopped(1));
-    }
+    QVERIFY(addTestRows(QStringLiteral("channel-boxes/keys-with-modifiers.json")));
 }
 
 void ChannelBoxes::keysWithModifiers()
 {
     QFETCH(bool, decimal);
-    QFETCH(int, key);
-    QFETCH(int, modifiers);
+    QFETCH(QKeySequence, keys);
     QFETCH(bool, selected);
     QFETCH(QString, text);
     LoadedForm form;
@@ -552,7 +390,7 @@ void ChannelBoxes::keysWithModifiers()
         box->selectAll();
     else
         box->end(false);
-    QTest::keyClick(box, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QTest::keyClick(box, keys[0].key(), keys[0].keyboardModifiers());
     QCOMPARE(box->text(), text);
     QCOMPARE(form->Picture1->backColor().red(), decimal ? text.toInt() : text.toInt(nullptr, 16));
 }

@@ -20,10 +20,12 @@ QRgb drawnOver(QRgb pixel, const QColor &behind)
                 mix(qBlue(pixel), behind.blue()));
 }
 
-// Not a PNG of what a picture shows, a metafile's description or the README.
+// Not a PNG of what a picture shows, a metafile's description, a table of expectations or the
+// README.
 bool isPictureFile(const QString &relative)
 {
     return !relative.endsWith(QStringLiteral(".png")) &&
+           !relative.endsWith(QStringLiteral(".json")) &&
            !relative.endsWith(QStringLiteral(".fixture")) &&
            !relative.endsWith(QStringLiteral("README"));
 }

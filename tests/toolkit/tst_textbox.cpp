@@ -1,9 +1,11 @@
+#include "support/test_table.h"
 #include "support/testmain.h"
 #include "toolkit/charcode.h"
 #include "toolkit/textbox.h"
 
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -28,68 +30,31 @@ private slots:
 
 void TextBoxTest::keysGiveCharacterCodes_data()
 {
-    QTest::addColumn<int>("key");
-    QTest::addColumn<int>("modifiers");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("code");
-    QTest::newRow("digit") << int(Qt::Key_7) << 0 << "7" << 55;
-    QTest::newRow("lower-case letter") << int(Qt::Key_A) << 0 << "a" << 97;
-    QTest::newRow("upper-case letter") << int(Qt::Key_A) << int(Qt::ShiftModifier) << "A" << 65;
-    QTest::newRow("space") << int(Qt::Key_Space) << 0 << " " << 32;
-    QTest::newRow("Japanese") << int(Qt::Key_unknown) << 0 << "あ" << 0x3042;
-    QTest::newRow("Enter") << int(Qt::Key_Return) << 0 << "\r" << 13;
-    QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << "\r" << 13;
-    QTest::newRow("Backspace") << int(Qt::Key_Backspace) << 0 << "\b" << 8;
-    QTest::newRow("Escape") << int(Qt::Key_Escape) << 0 << "\x1b" << 27;
-    // A real X server attaches the control character, QTest the plain letter.
-    QTest::newRow("Ctrl+V from X") << int(Qt::Key_V) << int(Qt::ControlModifier) << "\x16" << 22;
-    QTest::newRow("Ctrl+V from QTest") << int(Qt::Key_V) << int(Qt::ControlModifier) << "v" << 22;
-    QTest::newRow("Ctrl+C") << int(Qt::Key_C) << int(Qt::ControlModifier) << "c" << 3;
-    QTest::newRow("Ctrl+X") << int(Qt::Key_X) << int(Qt::ControlModifier) << "x" << 24;
-    QTest::newRow("Ctrl+A") << int(Qt::Key_A) << int(Qt::ControlModifier) << "" << 1;
-    QTest::newRow("Ctrl+Z") << int(Qt::Key_Z) << int(Qt::ControlModifier) << "" << 26;
-    QTest::newRow("Ctrl+H") << int(Qt::Key_H) << int(Qt::ControlModifier) << "\b" << 8;
-    QTest::newRow("Ctrl+Backspace")
-        << int(Qt::Key_Backspace) << int(Qt::ControlModifier) << "\b" << 127;
+    QVERIFY(addTestRows(QStringLiteral("text-box/character-codes.json")));
 }
 
 void TextBoxTest::keysGiveCharacterCodes()
 {
-    QFETCH(int, key);
-    QFETCH(int, modifiers);
+    QFETCH(QKeySequence, keys);
     QFETCH(QString, text);
     QFETCH(int, code);
-    const QKeyEvent event(QEvent::KeyPress, key, Qt::KeyboardModifiers(modifiers), text);
+    const QKeyCombination key = keys.isEmpty() ? QKeyCombination(Qt::Key_unknown) : keys[0];
+    const QKeyEvent event(QEvent::KeyPress, key.key(), key.keyboardModifiers(), text);
     QCOMPARE(toolkit::charCode(event), std::optional<int>(code));
 }
 
 void TextBoxTest::keysWithoutCodeNeverReachTheFilter_data()
 {
-    QTest::addColumn<int>("key");
-    QTest::addColumn<int>("modifiers");
-    QTest::newRow("Delete") << int(Qt::Key_Delete) << 0;
-    QTest::newRow("Left") << int(Qt::Key_Left) << 0;
-    QTest::newRow("Right") << int(Qt::Key_Right) << 0;
-    QTest::newRow("Home") << int(Qt::Key_Home) << 0;
-    QTest::newRow("End") << int(Qt::Key_End) << 0;
-    QTest::newRow("Tab") << int(Qt::Key_Tab) << 0;
-    QTest::newRow("F5") << int(Qt::Key_F5) << 0;
-    QTest::newRow("Shift+Left") << int(Qt::Key_Left) << int(Qt::ShiftModifier);
-    QTest::newRow("Alt+A") << int(Qt::Key_A) << int(Qt::AltModifier);
-    QTest::newRow("Ctrl+keypad +")
-        << int(Qt::Key_Plus) << int(Qt::ControlModifier | Qt::KeypadModifier);
-    QTest::newRow("Ctrl+keypad 5")
-        << int(Qt::Key_5) << int(Qt::ControlModifier | Qt::KeypadModifier);
+    QVERIFY(addTestRows(QStringLiteral("text-box/keys-without-code.json")));
 }
 
 void TextBoxTest::keysWithoutCodeNeverReachTheFilter()
 {
-    QFETCH(int, key);
-    QFETCH(int, modifiers);
+    QFETCH(QKeySequence, keys);
     toolkit::TextBox box;
     box.setText(QStringLiteral("128"));
     QSignalSpy keyPress(&box, &toolkit::TextBox::keyPress);
-    QTest::keyClick(&box, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QTest::keyClick(&box, keys[0].key(), keys[0].keyboardModifiers());
     QCOMPARE(keyPress.count(), 0);
     QCOMPARE(box.text(), QStringLiteral("128"));
 }
@@ -144,18 +109,7 @@ void TextBoxTest::inputMethodCommitsPassTheFilter()
 // the filter and replaces the selection only with what the filter keeps.
 void TextBoxTest::compositionLeavesTheTextAlone_data()
 {
-    QTest::addColumn<QString>("commit");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("selected");
-    QTest::newRow("kept") << "7"
-                          << "7"
-                          << "";
-    QTest::newRow("discarded") << "あ"
-                               << "255"
-                               << "255";
-    QTest::newRow("cancelled") << ""
-                               << "255"
-                               << "255";
+    QVERIFY(addTestRows(QStringLiteral("text-box/composition.json")));
 }
 
 void TextBoxTest::compositionLeavesTheTextAlone()

@@ -1,0 +1,44 @@
+#include "support/test_table.h"
+
+#include "support/test_data.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QTest>
+
+bool addTestRows(const QString &relative)
+{
+    QList<QMetaType> types;
+    for (const QByteArray &text : testData(relative).split('\n')) {
+        const QByteArray line = text.trimmed();
+        if (line.isEmpty() || line.startsWith('#'))
+            continue;
+        const QJsonArray fields = QJsonDocument::fromJson(line).array();
+        if (fields.isEmpty())
+            return false;
+        if (types.isEmpty()) {
+            for (const QJsonValue &column : fields) {
+                const QStringList nameAndType = column.toString().split(u':');
+                const QMetaType type = QMetaType::fromName(nameAndType.value(1).toLatin1());
+                if (nameAndType.size() != 2 || !type.isValid())
+                    return false;
+                // The test table keeps the name's pointer, not a copy.
+                static QList<QByteArray> names;
+                names << nameAndType[0].toLatin1();
+                QTest::addColumnInternal(type.id(), names.last().constData());
+                types << type;
+            }
+            continue;
+        }
+        if (fields.size() != types.size() + 1)
+            return false;
+        QTestData &row = QTest::newRow(qPrintable(fields[0].toString()));
+        for (qsizetype i = 0; i < types.size(); ++i) {
+            QVariant value = fields[i + 1].toVariant();
+            if (!value.convert(types[i]))
+                return false;
+            row.append(types[i].id(), value.constData());
+        }
+    }
+    return !types.isEmpty();
+}
