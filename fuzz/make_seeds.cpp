@@ -111,9 +111,10 @@ QList<QByteArray> pictureSeeds()
     QDirIterator it(QStringLiteral(TYPORAMA_TEST_DATA), QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
-        // Neither the PNGs of what they show nor the descriptions the metafiles are written from.
+        // Neither the PNGs of what they show, the descriptions the metafiles are written from nor
+        // the tables of test rows.
         if (path.endsWith(QStringLiteral(".png")) || path.endsWith(QStringLiteral(".fixture")) ||
-            path.endsWith(QStringLiteral("README")))
+            path.endsWith(QStringLiteral(".json")) || path.endsWith(QStringLiteral("README")))
             continue;
         QFile file(path);
         seeds += file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
