@@ -18,26 +18,28 @@ constexpr int engineStartMs = 60000;
 constexpr int pollIntervalMs = 300;
 
 // What differs between the engines: the IBus engine name and the file its package installs,
-// the Qt input context, and the keys that switch hiragana on and off (Mozc's Hiragana key
-// switches on whatever the state; the others toggle) and convert the selected text anew.
+// the Qt input context, the programs the framework runs (each as program:Debian package), and
+// the keys that switch hiragana on and off (Mozc's Hiragana key switches on whatever the state;
+// the others toggle) and convert the selected text anew.
 struct EngineTraits
 {
     const char *name;
     const char *file;
     const char *package;
     const char *inputContext;
+    const char *programs;
     const char *onKey;
     const char *offKey;
     const char *reconvertKey;
 };
 
 constexpr EngineTraits engineTraits[] = {
-    {"anthy", "/usr/share/ibus/component/anthy.xml", "ibus-anthy", "ibus", "ctrl+j", "ctrl+j",
-     "shift+Henkan"},
-    {"mozc-jp", "/usr/share/ibus/component/mozc.xml", "ibus-mozc", "ibus", "Hiragana",
-     "Zenkaku_Hankaku", "Henkan"},
-    {"mozc", "/usr/share/fcitx5/addon/mozc.conf", "fcitx5-mozc", "fcitx5", "ctrl+space",
-     "ctrl+space", "Henkan"}};
+    {"anthy", "/usr/share/ibus/component/anthy.xml", "ibus-anthy", "ibus",
+     "ibus-daemon:ibus ibus:ibus", "ctrl+j", "ctrl+j", "shift+Henkan"},
+    {"mozc-jp", "/usr/share/ibus/component/mozc.xml", "ibus-mozc", "ibus",
+     "ibus-daemon:ibus ibus:ibus", "Hiragana", "Zenkaku_Hankaku", "Henkan"},
+    {"mozc", "/usr/share/fcitx5/addon/mozc.conf", "fcitx5-mozc", "fcitx5",
+     "fcitx5:fcitx5 fcitx5-remote:fcitx5", "ctrl+space", "ctrl+space", "Henkan"}};
 
 // The settings of tests/e2e/fcitx5 into the session's configuration folder.
 bool copyFcitxSettings(const QDir &config)
@@ -71,20 +73,16 @@ InputMethodSession::~InputMethodSession()
 std::optional<QString> InputMethodSession::missingPrerequisite(Engine engine)
 {
     const EngineTraits &traits = engineTraits[int(engine)];
-    const bool fcitx = engine == Engine::FcitxMozc;
-    QList<std::pair<const char *, const char *>> programs = {{"dbus-daemon", "dbus"}};
-    if (fcitx)
-        programs += {{"fcitx5", "fcitx5"}, {"fcitx5-remote", "fcitx5"}};
-    else
-        programs += {{"ibus-daemon", "ibus"}, {"ibus", "ibus"}};
+    QString programs = QStringLiteral("dbus-daemon:dbus ") + QString::fromLatin1(traits.programs);
+    // What makeUser() and removeUser() run.
     if (engine != Engine::Anthy && ::geteuid() == 0)
-        programs += {{"runuser", "util-linux"},
-                     {"useradd", "passwd"},
-                     {"pkill", "procps"},
-                     {"xhost", "x11-xserver-utils"}};
-    for (const auto &[program, package] : programs) {
-        if (QStandardPaths::findExecutable(QString::fromLatin1(program)).isEmpty())
-            return QStringLiteral("no %1 on PATH (Debian package %2)").arg(program, package);
+        programs += QStringLiteral(
+            " runuser:util-linux useradd:passwd pkill:procps xhost:x11-xserver-utils");
+    for (const QString &entry : programs.split(u' ')) {
+        const QString program = entry.section(u':', 0, 0);
+        if (QStandardPaths::findExecutable(program).isEmpty())
+            return QStringLiteral("no %1 on PATH (Debian package %2)")
+                .arg(program, entry.section(u':', 1));
     }
     if (!QFile::exists(QString::fromLatin1(traits.file)))
         return QStringLiteral("no %1 (Debian package %2)").arg(traits.file, traits.package);
@@ -129,11 +127,10 @@ bool InputMethodSession::start()
     setVariable(QStringLiteral("XDG_CONFIG_HOME"), m_dir.filePath(QStringLiteral("config")));
     setVariable(QStringLiteral("NO_AT_BRIDGE"), QStringLiteral("1"));
     setVariable(QStringLiteral("GSETTINGS_BACKEND"), QStringLiteral("memory"));
-    setVariable(QStringLiteral("QT_IM_MODULE"),
-                fcitx ? QStringLiteral("fcitx") : QStringLiteral("ibus"));
-    setVariable(QStringLiteral("XMODIFIERS"),
-                fcitx ? QStringLiteral("@im=fcitx") : QStringLiteral("@im=ibus"));
-    return fcitx ? startFcitx() : startEngine();
+    const QString module = fcitx ? QStringLiteral("fcitx") : QStringLiteral("ibus");
+    setVariable(QStringLiteral("QT_IM_MODULE"), module);
+    setVariable(QStringLiteral("XMODIFIERS"), QStringLiteral("@im=") + module);
+    return startDaemon();
 }
 
 // Mozc serves no root: the bus, the daemons and the program run as a user made for this
@@ -228,42 +225,33 @@ bool InputMethodSession::useEngine(const QByteArray &name, int timeoutMs)
         timeoutMs);
 }
 
-// The engine's first start compiles its scripts and loads the dictionary, which can take longer
-// than the daemon waits for it on a busy machine: asked again until it is in force.
-bool InputMethodSession::startEngine()
+// IBus serves once the engine is in force: its first start compiles its scripts and loads the
+// dictionary, which can take longer than the daemon waits for it on a busy machine, so it is asked
+// again until it is. Fcitx5 serves once its remote control answers; Mozc loads with the first
+// composition.
+bool InputMethodSession::startDaemon()
 {
-    // Only the engine runs, no panel, settings or emoji programs. The engine list is read
+    const bool fcitx = m_engine == Engine::FcitxMozc;
+    const QString program = fcitx ? QStringLiteral("fcitx5") : QStringLiteral("ibus-daemon");
+    const QString logPath = m_dir.filePath(program + QStringLiteral(".log"));
+    // IBus runs only the engine, no panel, settings or emoji programs, and reads the engine list
     // afresh: a system cache written while the engine could not start lists no Anthy.
-    m_daemon = m_session.startLogged(
-        QStringLiteral("ibus-daemon"),
-        {QStringLiteral("--panel=disable"), QStringLiteral("--config=disable"),
-         QStringLiteral("--emoji-extension=disable"), QStringLiteral("--replace"),
-         QStringLiteral("--cache=refresh")},
-        m_dir.filePath(QStringLiteral("ibus-daemon.log")), &m_error);
+    const QString arguments = fcitx ? QStringLiteral("--replace")
+                                    : QStringLiteral("--replace --panel=disable --config=disable "
+                                                     "--emoji-extension=disable --cache=refresh");
+    m_daemon = m_session.startLogged(program, arguments.split(u' '), logPath, &m_error);
     if (!m_daemon)
         return false;
-    if (useEngine(engineName(), engineStartMs))
+    const auto remoteAnswers = [this] {
+        return m_session.run(QStringLiteral("fcitx5-remote"), {}, 5000).has_value();
+    };
+    if (fcitx ? pollDaemon(remoteAnswers, engineStartMs) : useEngine(engineName(), engineStartMs))
         return true;
-    QFile log(m_dir.filePath(QStringLiteral("ibus-daemon.log")));
-    m_error = QStringLiteral("the engine %1 did not come into force within %2 s; ibus-daemon: %3")
-                  .arg(QString::fromLatin1(engineName()))
+    QFile log(logPath);
+    m_error = QStringLiteral("%1 with %2 did not serve within %3 s; its log: %4")
+                  .arg(program, QString::fromLatin1(engineName()))
                   .arg(engineStartMs / 1000)
                   .arg(log.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(log.readAll())
                                                      : QStringLiteral("no log"));
-    return false;
-}
-
-// Fcitx5 serves once its remote control answers; Mozc loads with the first composition.
-bool InputMethodSession::startFcitx()
-{
-    m_daemon = m_session.startLogged(QStringLiteral("fcitx5"), {QStringLiteral("--replace")},
-                                     m_dir.filePath(QStringLiteral("fcitx5.log")), &m_error);
-    if (!m_daemon)
-        return false;
-    if (pollDaemon(
-            [this] { return m_session.run(QStringLiteral("fcitx5-remote"), {}, 5000).has_value(); },
-            engineStartMs))
-        return true;
-    m_error = QStringLiteral("fcitx5 did not answer within %1 s").arg(engineStartMs / 1000);
     return false;
 }

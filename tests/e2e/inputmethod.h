@@ -44,8 +44,7 @@ public:
 private:
     void setVariable(const QString &name, const QString &value);
     bool pollDaemon(const std::function<bool()> &done, int timeoutMs);
-    bool startEngine();
-    bool startFcitx();
+    bool startDaemon();
     bool useEngine(const QByteArray &name, int timeoutMs);
     QByteArray engineName() const;
     bool makeUser();

@@ -1,7 +1,6 @@
-#include "e2e/form1_screen.h"
+#include "e2e/e2e_test.h"
 #include "e2e/inputmethod.h"
 #include "e2e/pixels.h"
-#include "e2e/xsession.h"
 
 #include <QTest>
 
@@ -14,16 +13,15 @@ using Engine = InputMethodSession::Engine;
 // the program: a colour box keeps only the characters its key filter accepts, also when the
 // input method is asked to convert its selected text anew, the about window's read-only address
 // box takes nothing, the font box takes the kana.
-class TestE2eInputMethod : public QObject
+class TestE2eInputMethod : public E2eTest
 {
     Q_OBJECT
 
 private slots:
     void initTestCase_data();
-    void initTestCase();
     void init();
-    void cleanup() { stopAfterTest(*m_x); }
-    void cleanupTestCase();
+    // The input method ends before the X session it serves, which ends with the test object.
+    void cleanupTestCase() { m_inputMethod.reset(); }
     void colourBoxKeepsWhatTheFilterAccepts_data();
     void colourBoxKeepsWhatTheFilterAccepts();
     void aboutAddressTakesNoKana();
@@ -35,50 +33,35 @@ private:
     // programs.
     bool compose(const QString &romaji, const QString &finish, const QRect &area);
 
-    std::unique_ptr<XSession> m_x;
     std::unique_ptr<InputMethodSession> m_inputMethod;
     std::optional<Engine> m_engine;
-    std::optional<Form1Screen> m_form;
 };
 
 // Every test runs under each input method; one session at a time, started when a test first
 // needs it.
 void TestE2eInputMethod::initTestCase_data()
 {
-    QTest::addColumn<int>("engine");
-    QTest::newRow("IBus Anthy") << int(Engine::Anthy);
-    QTest::newRow("IBus Mozc") << int(Engine::IbusMozc);
-    QTest::newRow("Fcitx5 Mozc") << int(Engine::FcitxMozc);
-}
-
-void TestE2eInputMethod::initTestCase()
-{
-    m_x = std::make_unique<XSession>();
-    QVERIFY2(m_x->start(), qPrintable(m_x->errorString()));
+    QTest::addColumn<Engine>("engine");
+    QTest::newRow("IBus Anthy") << Engine::Anthy;
+    QTest::newRow("IBus Mozc") << Engine::IbusMozc;
+    QTest::newRow("Fcitx5 Mozc") << Engine::FcitxMozc;
 }
 
 void TestE2eInputMethod::init()
 {
-    QFETCH_GLOBAL(int, engine);
-    if (m_engine != Engine(engine)) {
+    QFETCH_GLOBAL(Engine, engine);
+    if (m_engine != engine) {
         m_inputMethod.reset();
         m_engine.reset();
-        if (const std::optional<QString> missing =
-                InputMethodSession::missingPrerequisite(Engine(engine)))
+        if (const std::optional<QString> missing = InputMethodSession::missingPrerequisite(engine))
             QSKIP(qPrintable(*missing));
-        m_inputMethod = std::make_unique<InputMethodSession>(*m_x, Engine(engine));
+        m_inputMethod = std::make_unique<InputMethodSession>(*m_x, engine);
         QVERIFY2(m_inputMethod->start(), qPrintable(m_inputMethod->errorString()));
-        m_engine = Engine(engine);
+        m_engine = engine;
     }
     QVERIFY(m_inputMethod->switchOn(true));
     m_form = Form1Screen::start(*m_x);
     QVERIFY2(m_form, qPrintable(m_x->errorString()));
-}
-
-void TestE2eInputMethod::cleanupTestCase()
-{
-    m_inputMethod.reset();
-    m_x.reset();
 }
 
 bool TestE2eInputMethod::compose(const QString &romaji, const QString &finish, const QRect &area)
@@ -96,11 +79,9 @@ bool TestE2eInputMethod::compose(const QString &romaji, const QString &finish, c
         m_x->key(m_inputMethod->offKey());
         return false;
     }
-    return m_x->xdotool(QStringList{QStringLiteral("key"), QStringLiteral("--delay"),
-                                    QStringLiteral("100")} +
-                        QString(finish)
-                            .replace(QStringLiteral("%1"), m_inputMethod->reconvertKey())
-                            .split(u' ')) &&
+    QString keys = QStringLiteral("key --delay 100 ") + finish;
+    return m_x->xdotool(
+               keys.replace(QStringLiteral("%1"), m_inputMethod->reconvertKey()).split(u' ')) &&
            m_x->key(m_inputMethod->offKey());
 }
 
@@ -180,26 +161,24 @@ void TestE2eInputMethod::fontBoxTakesKana()
 {
     const QRect canvas = m_form->canvas();
     const QRect combo = m_form->rect(layout::combo1);
+    // Over the face box's whole text; Command1 applies what it holds.
+    const auto typeFace = [&](const QString &face) {
+        return m_x->click(QPoint(combo.left() + 30, combo.center().y())) &&
+               m_x->key(QStringLiteral("ctrl+a")) && m_x->type(face);
+    };
+    const auto apply = [&] { return m_x->click(m_form->centre(layout::command1)); };
     const QImage start = m_x->waitForStill(canvas);
-    QVERIFY(m_x->click(QPoint(combo.left() + 30, combo.center().y())));
-    QVERIFY(m_x->key(QStringLiteral("ctrl+a")));
-    QVERIFY(m_x->type(QStringLiteral("IPAGothic")));
-    QVERIFY(m_x->click(m_form->centre(layout::command1)));
+    QVERIFY(typeFace(QStringLiteral("IPAGothic")) && apply());
     const QImage gothic = m_x->waitForScreen(
         [&](const QImage &image) { return pixels::differences(start, image, canvas) > 200; });
     QVERIFY2(pixels::differences(start, gothic, canvas) > 200, "IPAGothic was not applied");
 
     // Back to the start-up face, then the kana name.
-    QVERIFY(m_x->click(QPoint(combo.left() + 30, combo.center().y())));
-    QVERIFY(m_x->key(QStringLiteral("ctrl+a")));
-    QVERIFY(m_x->type(QStringLiteral("DejaVu Sans")));
-    QVERIFY(m_x->click(m_form->centre(layout::command1)));
-    QVERIFY(m_x->click(QPoint(combo.left() + 30, combo.center().y())));
-    QVERIFY(m_x->key(QStringLiteral("ctrl+a")));
-    QVERIFY(m_x->type(QStringLiteral("IPA")));
+    QVERIFY(typeFace(QStringLiteral("DejaVu Sans")) && apply());
+    QVERIFY(typeFace(QStringLiteral("IPA")));
     QVERIFY2(compose(QStringLiteral("goshikku"), QStringLiteral("F7 Return"), combo),
              "no composition showed");
-    QVERIFY(m_x->click(m_form->centre(layout::command1)));
+    QVERIFY(apply());
     const QImage kana = m_x->waitForScreen(
         [&](const QImage &image) { return pixels::differences(gothic, image, canvas) == 0; });
     keepScreenshot(kana.copy(m_form->window()), QStringLiteral("input-method-font"));

@@ -1,3 +1,4 @@
+#include "e2e/e2e_test.h"
 #include "e2e/form1_screen.h"
 #include "e2e/xclient.h"
 #include "e2e/xsession.h"
@@ -6,18 +7,15 @@
 #include <QRegularExpression>
 #include <QTest>
 
-#include <memory>
-
 // Start-up on a machine with thousands of fonts, watched on the real window: the busy pointer
 // while the fonts are listed, and a close request in the middle of the listing.
-class TestE2eStartup : public QObject
+class TestE2eStartup : public E2eTest
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void cleanup();
-    void cleanupTestCase();
+    // Each test starts the program it watches itself.
+    void init() {}
     void closeDuringListingEndsTheProgram_data();
     void closeDuringListingEndsTheProgram();
     void pointerIsBusyWhileListing();
@@ -29,8 +27,6 @@ private:
     // Starts the program with the pointer over the middle of the screen, where its window
     // comes up, and waits for the window that says it is listing the fonts.
     std::optional<XSession::Window> startListing();
-
-    std::unique_ptr<XSession> m_x;
 };
 
 namespace {
@@ -40,26 +36,9 @@ constexpr int closeLimitMs = 2000;
 
 } // namespace
 
-void TestE2eStartup::initTestCase()
-{
-    m_x = std::make_unique<XSession>();
-    QVERIFY2(m_x->start(), qPrintable(m_x->errorString()));
-}
-
-void TestE2eStartup::cleanup()
-{
-    stopAfterTest(*m_x);
-}
-
-void TestE2eStartup::cleanupTestCase()
-{
-    m_x.reset();
-}
-
 std::optional<XSession::Window> TestE2eStartup::startListing()
 {
-    if (!m_x->xdotool(
-            {QStringLiteral("mousemove"), QStringLiteral("640"), QStringLiteral("512")}) ||
+    if (!m_x->xdotool(QStringLiteral("mousemove 640 512").split(u' ')) ||
         !m_x->startProgram(manyFontsProgramPath()))
         return std::nullopt;
     return m_x->findWindow(waitingTitle, 20000);

@@ -73,14 +73,13 @@ void TestE2eWayland::initTestCase()
         QStringLiteral("--backend=x11-backend.so --use-pixman --width=1200 --height=900 "
                        "--idle-time=0 --debug --socket=%1")
             .arg(socketName)
-            .split(QLatin1Char(' ')),
+            .split(u' '),
         m_shots.filePath(QStringLiteral("weston.log")), &error);
     QVERIFY2(m_weston, qPrintable(error));
     // weston's window has a class but no name to search for.
     const QString id = QString::fromLatin1(
-        m_x->run(
-               QStringLiteral("xdotool"),
-               QStringLiteral("search --sync --class ^Weston.Compositor$").split(QLatin1Char(' ')))
+        m_x->run(QStringLiteral("xdotool"),
+                 QStringLiteral("search --sync --class ^Weston.Compositor$").split(u' '))
             .value_or(QByteArray())
             .trimmed());
     QVERIFY2(m_x->activate(id), "weston's window did not come up");
@@ -98,6 +97,8 @@ bool TestE2eWayland::activeIs(int width, int buttons, bool asOnX11)
     if (!shooter->waitForFinished(5000))
         stopProcess(shooter.get());
     const QDir folder(m_shots.path());
+    // A shot that could not be taken leaves none to judge, not the last one.
+    m_shot = QImage();
     for (const QString &file : folder.entryList({QStringLiteral("wayland-screenshot*")})) {
         m_shot = QImage(folder.filePath(file)).convertToFormat(QImage::Format_RGB32);
         // weston's file names no colour space, X11's sRGB: the pixels are compared as they are.
@@ -127,9 +128,7 @@ bool TestE2eWayland::activeIs(int width, int buttons, bool asOnX11)
 
 void TestE2eWayland::smoke()
 {
-    const std::unique_ptr<QProcess> program = m_x->spawn(programPath(), {});
-    program->start();
-    QVERIFY(program->waitForStarted());
+    QVERIFY2(m_x->startProgram(programPath()), qPrintable(m_x->errorString()));
     QTRY_VERIFY_WITH_TIMEOUT(activeIs(layout::clientWidthPx, 2, true), 20000);
     keepScreenshot(m_shot, QStringLiteral("wayland-start"));
 
@@ -179,9 +178,9 @@ void TestE2eWayland::smoke()
                                   m_shot.copy(tip) != button,
                               "weston shows no pointer on the close button", 10000);
     QVERIFY(m_x->click(close));
-    QVERIFY2(program->waitForFinished(5000), "the program went on after its close button");
-    QCOMPARE(program->exitStatus(), QProcess::NormalExit);
-    QCOMPARE(program->exitCode(), 0);
+    QVERIFY2(m_x->program()->waitForFinished(5000), "the program went on after its close button");
+    QCOMPARE(m_x->program()->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(m_x->program()->exitCode(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestE2eWayland)

@@ -22,7 +22,7 @@ constexpr int busStartMs = 10000;
 constexpr int stopGraceMs = 3000;
 
 // Reads the line that Xvfb writes to its -displayfd once it accepts connections.
-std::optional<QString> readDisplayNumber(int fd, int timeoutMs)
+std::optional<int> readDisplayNumber(int fd, int timeoutMs)
 {
     QElapsedTimer timer;
     timer.start();
@@ -43,12 +43,9 @@ std::optional<QString> readDisplayNumber(int fd, int timeoutMs)
             return std::nullopt;
         line.append(buffer, count);
     }
-    const QString number = QString::fromLatin1(line).trimmed();
     bool isNumber = false;
-    number.toInt(&isNumber);
-    if (!isNumber)
-        return std::nullopt;
-    return number;
+    const int number = line.trimmed().toInt(&isNumber);
+    return isNumber ? std::optional(number) : std::nullopt;
 }
 
 std::optional<int> fieldOf(const QString &text, const QString &name)
@@ -180,14 +177,14 @@ bool XSession::startServer()
     m_server->start();
     ::close(pipeFds[1]);
     const bool started = m_server->waitForStarted();
-    const std::optional<QString> number =
+    const std::optional<int> number =
         started ? readDisplayNumber(pipeFds[0], serverStartMs) : std::nullopt;
     ::close(pipeFds[0]);
     if (!number) {
         m_error = QStringLiteral("Xvfb did not come up: ") + m_server->errorString();
         return false;
     }
-    m_display = QLatin1Char(':') + *number;
+    m_display = QStringLiteral(":%1").arg(*number);
     return true;
 }
 
