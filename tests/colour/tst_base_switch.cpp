@@ -1,5 +1,6 @@
 #include "app/form1.h"
 #include "support/loadedform.h"
+#include "support/test_table.h"
 #include "support/testmain.h"
 #include "toolkit/label.h"
 #include "toolkit/picture.h"
@@ -62,47 +63,7 @@ void BaseSwitch::initialTextsToHexAndBack()
 
 void BaseSwitch::thereAndBack_data()
 {
-    QTest::addColumn<bool>("decimal");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("switched");
-    QTest::addColumn<QString>("back");
-    QTest::addColumn<int>("channel");
-    QTest::newRow("200") << true << "200"
-                         << "C8"
-                         << "200" << 200;
-    QTest::newRow("C8") << false << "C8"
-                        << "200"
-                        << "C8" << 200;
-    QTest::newRow("ff") << false << "ff"
-                        << "255"
-                        << "FF" << 255;
-    QTest::newRow("0FF") << false << "0FF"
-                         << "255"
-                         << "FF" << 255;
-    QTest::newRow("10") << true << "10"
-                        << "A"
-                        << "10" << 10;
-    QTest::newRow("single digit") << true << "9"
-                                  << "9"
-                                  << "9" << 9;
-    QTest::newRow("empty dec") << true << ""
-                               << "0"
-                               << "0" << 0;
-    QTest::newRow("empty hex") << false << ""
-                               << "0"
-                               << "0" << 0;
-    QTest::newRow("hex non-numeral") << false << "x1"
-                                     << "0"
-                                     << "0" << 0;
-    QTest::newRow("fraction rounds to even") << true << "2.5"
-                                             << "2"
-                                             << "2" << 2;
-    QTest::newRow("fraction rounds up") << true << "1.5"
-                                        << "2"
-                                        << "2" << 2;
-    QTest::newRow("negative") << true << "-7"
-                              << "0"
-                              << "0" << 0;
+    QVERIFY(addTestRows(QStringLiteral("base-switch/there-and-back.json")));
 }
 
 void BaseSwitch::thereAndBack()
@@ -144,10 +105,7 @@ void BaseSwitch::thereAndBack()
 
 void BaseSwitch::clickOnBaseInForce_data()
 {
-    QTest::addColumn<bool>("decimal");
-    QTest::addColumn<QStringList>("texts");
-    QTest::newRow("decimal") << true << QStringList{"1.5", "", "-3", "12", "0", "255"};
-    QTest::newRow("hexadecimal") << false << QStringList{"0ff", "", "x", "c8", "0", "Ab"};
+    QVERIFY(addTestRows(QStringLiteral("base-switch/click-on-base-in-force.json")));
 }
 
 void BaseSwitch::clickOnBaseInForce()
@@ -197,9 +155,7 @@ void BaseSwitch::tilesAreRedrawnAfterTheRewrites()
 // hold what they held, in the same colours.
 void BaseSwitch::tenThousandSwitches_data()
 {
-    QTest::addColumn<QStringList>("texts");
-    QTest::newRow("start-up values") << QStringList{"255", "255", "255", "0", "0", "0"};
-    QTest::newRow("mixed values") << QStringList{"1", "200", "17", "99", "254", "0"};
+    QVERIFY(addTestRows(QStringLiteral("base-switch/ten-thousand-switches.json")));
 }
 
 void BaseSwitch::tenThousandSwitches()

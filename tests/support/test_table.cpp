@@ -35,7 +35,9 @@ bool addTestRows(const QString &relative)
         QTestData &row = QTest::newRow(qPrintable(fields[0].toString()));
         for (qsizetype i = 0; i < types.size(); ++i) {
             QVariant value = fields[i + 1].toVariant();
-            if (!value.convert(types[i]))
+            // A failed conversion leaves the type's empty value, which an empty text asks for.
+            const bool empty = fields[i + 1].isString() && fields[i + 1].toString().isEmpty();
+            if (!value.convert(types[i]) && !empty)
                 return false;
             row.append(types[i].id(), value.constData());
         }
