@@ -1,6 +1,7 @@
 #include "picture/pictureloader.h"
 #include "support/image_bytes.h"
 #include "support/test_data.h"
+#include "support/test_table.h"
 #include "support/testmain.h"
 #include "toolkit/loadpicture.h"
 
@@ -122,20 +123,15 @@ private slots:
 
     void iconPicksItsImage_data()
     {
-        QTest::addColumn<QList<int>>("sizes");
-        QTest::addColumn<int>("expected");
-        QTest::newRow("32 among others") << QList<int>{16, 32, 48} << 32;
-        QTest::newRow("32 listed last") << QList<int>{48, 16, 32} << 32;
-        QTest::newRow("no 32: the largest") << QList<int>{16, 48, 24} << 48;
-        QTest::newRow("only one") << QList<int>{16} << 16;
+        QVERIFY(addTestRows(QStringLiteral("picture-loader/icon-sizes.json")));
     }
     void iconPicksItsImage()
     {
-        QFETCH(QList<int>, sizes);
+        QFETCH(QVariantList, sizes);
         QFETCH(int, expected);
         QList<QImage> images;
-        for (int size : sizes)
-            images += quarters(size, size);
+        for (const QVariant &size : sizes)
+            images += quarters(size.toInt(), size.toInt());
         const auto picture = toolkit::LoadPicture(write("i.ico", iconOf(images)));
         QVERIFY(picture);
         QCOMPARE(picture->image().size(), QSize(expected, expected));
