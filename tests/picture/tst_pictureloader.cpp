@@ -1,6 +1,7 @@
 #include "picture/pictureloader.h"
 #include "support/image_bytes.h"
 #include "support/test_data.h"
+#include "support/test_table.h"
 #include "support/testmain.h"
 #include "toolkit/loadpicture.h"
 
@@ -24,28 +25,9 @@
 namespace {
 
 // Eight by six pixels: red, blue in the top half's left and right, green, white below.
-const unsigned char gifBytes[] = {
-    0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x08, 0x00, 0x06, 0x00, 0xf1, 0x00, 0x00, 0xff,
-    0x00, 0x00, 0x00, 0x00, 0xff, 0x00, 0xff, 0x00, 0xff, 0xff, 0xff, 0x2c, 0x00, 0x00,
-    0x00, 0x00, 0x08, 0x00, 0x06, 0x00, 0x00, 0x02, 0x1c, 0x04, 0x08, 0x30, 0x61, 0x42,
-    0x80, 0x00, 0x13, 0x26, 0x04, 0x08, 0x30, 0x61, 0x42, 0x89, 0x12, 0x37, 0x6e, 0x94,
-    0x28, 0x71, 0xe3, 0x46, 0x89, 0x12, 0x37, 0x6e, 0x05, 0x00, 0x3b};
-
 QByteArray gifData()
 {
-    return QByteArray(reinterpret_cast<const char *>(gifBytes), sizeof gifBytes);
-}
-
-// The same GIF with a second frame after the first, drawn in a palette of greys.
-QByteArray twoFrameGif()
-{
-    QByteArray data = gifData();
-    data.chop(1);
-    const qsizetype descriptor = data.indexOf('\x2c');
-    QByteArray frame = data.mid(descriptor);
-    frame[9] = char(0x81);
-    frame.insert(10, QByteArray("\x40\x40\x40\x80\x80\x80\xc0\xc0\xc0\x10\x10\x10", 12));
-    return data + frame + ';';
+    return testData(QStringLiteral("gif/quarters.gif"));
 }
 
 QImage quarters(int width, int height)
@@ -67,22 +49,6 @@ QByteArray rotatedJpeg(const QImage &image)
     segment += char(length & 0xFF);
     QByteArray data = encoded(image, "jpeg");
     data.insert(2, segment + exif);
-    return data;
-}
-
-// Four by two pixels in run-length form: a red bottom row, a blue top row.
-QByteArray runLengthBmp()
-{
-    QByteArray data("BM", 2);
-    const auto le = [&data](quint32 value, int bytes) {
-        for (int i = 0; i < bytes; ++i)
-            data += char(value >> (8 * i));
-    };
-    le(70, 4), le(0, 4), le(62, 4);
-    le(40, 4), le(4, 4), le(2, 4), le(1, 2), le(8, 2), le(1, 4), le(8, 4), le(0, 4), le(0, 4);
-    le(2, 4), le(0, 4);
-    le(0x000000FF, 4), le(0x00FF0000, 4);
-    data += QByteArray("\x04\x01\x00\x00\x04\x00\x00\x01", 8);
     return data;
 }
 
@@ -125,9 +91,11 @@ private slots:
                               << QColor(Qt::blue) << QColor(Qt::red);
         QTest::newRow("gif") << gifData() << QSize(8, 6) << QColor(Qt::red) << QColor(Qt::white);
         QTest::newRow("gif first frame of two")
-            << twoFrameGif() << QSize(8, 6) << QColor(Qt::red) << QColor(Qt::white);
+            << testData(QStringLiteral("gif/quarters-then-greys.gif")) << QSize(8, 6)
+            << QColor(Qt::red) << QColor(Qt::white);
         QTest::newRow("bmp run-length")
-            << runLengthBmp() << QSize(4, 2) << QColor(Qt::blue) << QColor(Qt::red);
+            << testData(QStringLiteral("bmp/rle8-blue-row-over-red.bmp")) << QSize(4, 2)
+            << QColor(Qt::blue) << QColor(Qt::red);
         QTest::newRow("jpeg turned upright")
             << rotatedJpeg(quarters(40, 20)) << QSize(20, 40) << QColor(Qt::red) << QColor(Qt::red);
     }
@@ -155,20 +123,15 @@ private slots:
 
     void iconPicksItsImage_data()
     {
-        QTest::addColumn<QList<int>>("sizes");
-        QTest::addColumn<int>("expected");
-        QTest::newRow("32 among others") << QList<int>{16, 32, 48} << 32;
-        QTest::newRow("32 listed last") << QList<int>{48, 16, 32} << 32;
-        QTest::newRow("no 32: the largest") << QList<int>{16, 48, 24} << 48;
-        QTest::newRow("only one") << QList<int>{16} << 16;
+        QVERIFY(addTestRows(QStringLiteral("picture-loader/icon-sizes.json")));
     }
     void iconPicksItsImage()
     {
-        QFETCH(QList<int>, sizes);
+        QFETCH(QVariantList, sizes);
         QFETCH(int, expected);
         QList<QImage> images;
-        for (int size : sizes)
-            images += quarters(size, size);
+        for (const QVariant &size : sizes)
+            images += quarters(size.toInt(), size.toInt());
         const auto picture = toolkit::LoadPicture(write("i.ico", iconOf(images)));
         QVERIFY(picture);
         QCOMPARE(picture->image().size(), QSize(expected, expected));
@@ -190,7 +153,8 @@ private slots:
         QTest::newRow("gif cut in half") << gifData().left(40);
         QTest::newRow("gif without its last data") << gifData().left(gifData().size() - 8);
         QTest::newRow("gif header only") << gifData().left(13);
-        QTest::newRow("bmp run-length without its end") << runLengthBmp().chopped(2);
+        QTest::newRow("bmp run-length without its end")
+            << testData(QStringLiteral("bmp/rle8-blue-row-over-red.bmp")).chopped(2);
         QTest::newRow("bmp magic alone") << QByteArray("BM");
         QTest::newRow("jpeg magic alone") << QByteArray("\xFF\xD8\xFF", 3);
         QTest::newRow("jpeg with stray bytes, without its end marker")

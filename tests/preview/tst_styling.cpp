@@ -1,5 +1,6 @@
 #include "app/form1.h"
 #include "support/fakefonts.h"
+#include "support/test_table.h"
 #include "support/testmain.h"
 #include "toolkit/combobox.h"
 #include "toolkit/label.h"
@@ -128,11 +129,7 @@ void Styling::cleanup()
 
 void Styling::styleBoxOnAndOff_data()
 {
-    QTest::addColumn<int>("number");
-    QTest::newRow("太字 bold") << 1;
-    QTest::newRow("斜体 italic") << 2;
-    QTest::newRow("下線 underline") << 3;
-    QTest::newRow("取り消し線 strikethrough") << 4;
+    QVERIFY(addTestRows(QStringLiteral("styling/style-boxes.json")));
 }
 
 void Styling::styleBoxOnAndOff()
@@ -201,11 +198,7 @@ void Styling::listChoiceAppliesAtOnce()
 
 void Styling::typedNameAppliesOnSwitch_data()
 {
-    QTest::addColumn<QString>("typed");
-    QTest::newRow("installed") << QStringLiteral("DejaVu Serif");
-    QTest::newRow("installed, not in the list") << QStringLiteral("Nimbus Sans");
-    QTest::newRow("blanks kept") << QStringLiteral(" IPAGothic ");
-    QTest::newRow("not installed") << QStringLiteral("No Such Face 123");
+    QVERIFY(addTestRows(QStringLiteral("styling/typed-names.json")));
 }
 
 void Styling::typedNameAppliesOnSwitch()
@@ -243,14 +236,7 @@ void Styling::emptyNameKeepsUsableFace()
 
 void Styling::leavingTheBoxAppliesNothing_data()
 {
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<bool>("byTab");
-    QTest::newRow("start of a listed name, Tab") << QStringLiteral("DejaVu Se") << true;
-    QTest::newRow("listed name, Tab") << QStringLiteral("IPAPMincho") << true;
-    QTest::newRow("listed name in other case, Tab") << QStringLiteral("ipapmincho") << true;
-    QTest::newRow("start of a listed name, click") << QStringLiteral("IPAPM") << false;
-    QTest::newRow("listed name, click") << QStringLiteral("IPAGothic") << false;
-    QTest::newRow("listed name in other case, click") << QStringLiteral("ipagothic") << false;
+    QVERIFY(addTestRows(QStringLiteral("styling/leaving-the-box.json")));
 }
 
 // Only the switch button applies a typed name, and it applies the text as typed: nothing

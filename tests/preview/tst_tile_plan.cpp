@@ -1,4 +1,5 @@
 #include "preview/tile_plan.h"
+#include "support/test_table.h"
 
 #include <QTest>
 
@@ -9,15 +10,14 @@ using preview::Tile;
 using preview::TilePosition;
 using Positions = std::vector<TilePosition>;
 
-Q_DECLARE_METATYPE(Positions)
-
 namespace {
 
 // The canvas inner area: 413 × 109 pixels.
 constexpr float canvasWidth = 6195;
 constexpr float canvasHeight = 1635;
 
-// Column-major positions for whole tile sizes, as a plain reference to compare against.
+// Column-major positions, each tile a tile size from the last, as a plain reference to compare
+// against.
 Positions grid(int columns, int rows, float width, float height)
 {
     Positions positions;
@@ -56,40 +56,7 @@ private slots:
 
 void TilePlan::positions_data()
 {
-    QTest::addColumn<float>("canvasW");
-    QTest::addColumn<float>("canvasH");
-    QTest::addColumn<float>("tileW");
-    QTest::addColumn<float>("tileH");
-    QTest::addColumn<Positions>("expected");
-
-    QTest::newRow("image equal to the canvas")
-        << canvasWidth << canvasHeight << canvasWidth << canvasHeight << Positions{{0, 0}};
-    QTest::newRow("image larger in both directions")
-        << canvasWidth << canvasHeight << 9000.0f << 3000.0f << Positions{{0, 0}};
-    QTest::newRow("as wide, lower: one column") << canvasWidth << canvasHeight << canvasWidth
-                                                << 600.0f << Positions{{0, 0}, {0, 600}, {0, 1200}};
-    QTest::newRow("wider, lower: one column") << canvasWidth << canvasHeight << 7000.0f << 500.0f
-                                              << Positions{{0, 0}, {0, 500}, {0, 1000}, {0, 1500}};
-    QTest::newRow("as high, narrower: one row")
-        << canvasWidth << canvasHeight << 2000.0f << canvasHeight
-        << Positions{{0, 0}, {2000, 0}, {4000, 0}, {6000, 0}};
-    QTest::newRow("exactly half: the last column and row at the edge")
-        << 6000.0f << 1620.0f << 3000.0f << 810.0f << grid(3, 3, 3000, 810);
-    QTest::newRow("non-integer ratios: 11.16 by 5.19")
-        << canvasWidth << canvasHeight << 555.0f << 315.0f << grid(12, 6, 555, 315);
-    QTest::newRow("a one-pixel image")
-        << canvasWidth << canvasHeight << 15.0f << 15.0f << grid(414, 110, 15, 15);
-    QTest::newRow("ratio just above 1 in both directions")
-        << canvasWidth << canvasHeight << 6180.0f << 1620.0f << grid(2, 2, 6180, 1620);
-    QTest::newRow("zero-size holder")
-        << canvasWidth << canvasHeight << 0.0f << 0.0f << Positions{{0, 0}};
-    QTest::newRow("zero-width holder, tiles down one column")
-        << canvasWidth << canvasHeight << 0.0f << 315.0f
-        << Positions{{0, 0}, {0, 315}, {0, 630}, {0, 945}, {0, 1260}, {0, 1575}};
-    QTest::newRow("zero-height holder, tiles along one row")
-        << 1000.0f << canvasHeight << 300.0f << 0.0f
-        << Positions{{0, 0}, {300, 0}, {600, 0}, {900, 0}};
-    QTest::newRow("empty canvas") << 0.0f << 0.0f << 555.0f << 315.0f << Positions{{0, 0}};
+    QVERIFY(addTestRows(QStringLiteral("tile-plan/positions.json")));
 }
 
 void TilePlan::positions()
@@ -98,8 +65,9 @@ void TilePlan::positions()
     QFETCH(float, canvasH);
     QFETCH(float, tileW);
     QFETCH(float, tileH);
-    QFETCH(Positions, expected);
-    QCOMPARE(preview::tilePlan(canvasW, canvasH, tileW, tileH), expected);
+    QFETCH(int, columns);
+    QFETCH(int, rows);
+    QCOMPARE(preview::tilePlan(canvasW, canvasH, tileW, tileH), grid(columns, rows, tileW, tileH));
 }
 
 void TilePlan::singleCallsNeedNoTileSize()
