@@ -1,6 +1,7 @@
 #include "app/form1.h"
 #include "background/clscomdlg.h"
 #include "support/fakefonts.h"
+#include "support/test_table.h"
 #include "support/testmain.h"
 #include "toolkit/combobox.h"
 #include "toolkit/label.h"
@@ -103,26 +104,18 @@ void FormLoad::leavesTheWindowInItsWorkingState()
 
 void FormLoad::listsExactlyTheGivenNamesInOrder_data()
 {
-    QTest::addColumn<QStringList>("names");
-    QTest::addColumn<QList<int>>("unreadable");
-    QTest::addColumn<QStringList>("expected");
-    QTest::newRow("one") << QStringList{"Alpha"} << QList<int>{} << QStringList{"Alpha"};
-    QTest::newRow("order kept, duplicates kept")
-        << QStringList{"Zeta", "Alpha", "Zeta", "Mu"} << QList<int>{}
-        << QStringList{"Zeta", "Alpha", "Zeta", "Mu"};
-    QTest::newRow("unreadable middle name skipped")
-        << QStringList{"A", "B", "C", "D"} << QList<int>{1} << QStringList{"A", "C", "D"};
-    QTest::newRow("unreadable first name skipped")
-        << QStringList{"A", "B", "C"} << QList<int>{0} << QStringList{"B", "C"};
-    QTest::newRow("none") << QStringList{} << QList<int>{} << QStringList{};
+    QVERIFY(addTestRows(QStringLiteral("form-load/listed-names.json")));
 }
 
 void FormLoad::listsExactlyTheGivenNamesInOrder()
 {
     QFETCH(QStringList, names);
-    QFETCH(QList<int>, unreadable);
+    QFETCH(QVariantList, unreadable);
     QFETCH(QStringList, expected);
-    FakeFonts fonts(names, QSet<int>(unreadable.cbegin(), unreadable.cend()));
+    QSet<int> skipped;
+    for (const QVariant &index : unreadable)
+        skipped << index.toInt();
+    FakeFonts fonts(names, skipped);
     Form1 form(fonts);
     form.Form_Load();
     QCOMPARE(comboItems(form), expected);
@@ -132,12 +125,7 @@ void FormLoad::listsExactlyTheGivenNamesInOrder()
 
 void FormLoad::processesMessagesAfterEveryNameButTheFirst_data()
 {
-    QTest::addColumn<int>("count");
-    QTest::addColumn<int>("unreadable");
-    QTest::newRow("one font") << 1 << -1;
-    QTest::newRow("two fonts") << 2 << -1;
-    QTest::newRow("five fonts") << 5 << -1;
-    QTest::newRow("five fonts, one unreadable") << 5 << 2;
+    QVERIFY(addTestRows(QStringLiteral("form-load/message-passes.json")));
 }
 
 // Each name read posts an event; it is delivered before the listing ends only where a pass of

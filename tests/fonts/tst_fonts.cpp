@@ -1,5 +1,6 @@
 #include "fonts/fonts.h"
 #include "support/fakefonts.h"
+#include "support/test_table.h"
 #include "toolkit/label.h"
 
 #include <QApplication>
@@ -164,29 +165,7 @@ void FontsTest::listIsSortedWithoutDuplicates()
 
 void FontsTest::requestedNamesDrawTheirFace_data()
 {
-    QTest::addColumn<QString>("requested");
-    QTest::addColumn<QString>("drawn");
-    QTest::addColumn<bool>("isProportional");
-    QTest::newRow("installed") << "DejaVu Serif"
-                               << "DejaVuSerif" << true;
-    QTest::newRow("installed, other letter case") << "dejavu serif"
-                                                  << "DejaVuSerif" << true;
-    QTest::newRow("Japanese name") << "IPA Pゴシック"
-                                   << "IPAPGothic" << true;
-    QTest::newRow("English name") << "IPAPGothic"
-                                  << "IPAPGothic" << true;
-    QTest::newRow("Windows proportional gothic") << "ＭＳ Ｐゴシック"
-                                                 << "IPAPGothic" << true;
-    QTest::newRow("Windows gothic") << "ＭＳ ゴシック"
-                                    << "IPAGothic" << false;
-    QTest::newRow("Windows mincho") << "ＭＳ 明朝"
-                                    << "IPAMincho" << false;
-    QTest::newRow("brackets of its own") << "Bracket Face [abc]"
-                                         << "BracketFace-abc" << true;
-    QTest::newRow("face named as a family") << "Fixture Sans Light"
-                                            << "FixtureSans-ExtraLight" << true;
-    QTest::newRow("family of that face") << "Fixture Sans"
-                                         << "FixtureSans-Regular" << true;
+    QVERIFY(addTestRows(QStringLiteral("fonts/requested-names.json")));
 }
 
 void FontsTest::requestedNamesDrawTheirFace()
@@ -223,12 +202,7 @@ void FontsTest::defaultFontIsAnInstalledFamily()
 
 void FontsTest::windowLooksTheSameUnderEveryLocale_data()
 {
-    QTest::addColumn<QStringList>("environment");
-    QTest::newRow("C") << QStringList{QStringLiteral("LANG=C.UTF-8")};
-    QTest::newRow("Japanese LANG") << QStringList{QStringLiteral("LANG=ja_JP.UTF-8")};
-    QTest::newRow("Japanese LANGUAGE") << QStringList{QStringLiteral("LANGUAGE=ja")};
-    QTest::newRow("Japanese LC_ALL")
-        << QStringList{QStringLiteral("LANG=C.UTF-8"), QStringLiteral("LC_ALL=ja_JP.UTF-8")};
+    QVERIFY(addTestRows(QStringLiteral("fonts/locales.json")));
 }
 
 // The sample and the captions are drawn in the proportional gothic, pixel for pixel the same

@@ -1,3 +1,4 @@
+#include "support/test_table.h"
 #include "support/testmain.h"
 #include "toolkit/label.h"
 
@@ -18,13 +19,7 @@ private slots:
 
 void LabelTest::autoSizeFitsTheCaptionExactly_data()
 {
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<double>("points");
-    QTest::addColumn<bool>("bold");
-    QTest::newRow("sample 36") << "Aaあぁアァ亜宇" << 36.0 << false;
-    QTest::newRow("sample 72 bold") << "Aaあぁアァ亜宇" << 72.0 << true;
-    QTest::newRow("sample 1") << "Aaあぁアァ亜宇" << 1.0 << false;
-    QTest::newRow("waiting text 20") << "フォント読み込み中..." << 20.0 << false;
+    QVERIFY(addTestRows(QStringLiteral("label/auto-size.json")));
 }
 
 void LabelTest::autoSizeFitsTheCaptionExactly()

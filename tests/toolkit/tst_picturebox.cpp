@@ -1,3 +1,4 @@
+#include "support/test_table.h"
 #include "support/testmain.h"
 #include "toolkit/label.h"
 #include "toolkit/picturebox.h"
@@ -30,19 +31,16 @@ toolkit::Picture square(int size, QColor colour)
 
 void PictureBoxTest::paintPictureDrawsAtTwipPositions_data()
 {
-    QTest::addColumn<double>("left");
-    QTest::addColumn<double>("top");
-    QTest::addColumn<QPoint>("pixel");
-    QTest::newRow("origin") << 0.0 << 0.0 << QPoint(0, 0);
-    QTest::newRow("whole pixels") << 150.0 << 300.0 << QPoint(10, 20);
-    QTest::newRow("past the edge is clipped") << 1470.0 << 0.0 << QPoint(98, 0);
+    QVERIFY(addTestRows(QStringLiteral("picture-box/twip-positions.json")));
 }
 
 void PictureBoxTest::paintPictureDrawsAtTwipPositions()
 {
     QFETCH(double, left);
     QFETCH(double, top);
-    QFETCH(QPoint, pixel);
+    QFETCH(int, x);
+    QFETCH(int, y);
+    const QPoint pixel(x, y);
     toolkit::PictureBox box;
     box.resize(104, 64); // a 2-pixel border around 100 x 60
     box.setBackColor(Qt::white);
