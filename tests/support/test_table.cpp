@@ -18,13 +18,15 @@ bool addTestRows(const QString &relative)
             return false;
         if (types.isEmpty()) {
             for (const QJsonValue &column : fields) {
-                const QStringList nameAndType = column.toString().split(u':');
-                const QMetaType type = QMetaType::fromName(nameAndType.value(1).toLatin1());
-                if (nameAndType.size() != 2 || !type.isValid())
+                // Only the first colon ends the name: a type's own may name its namespace.
+                const QString nameAndType = column.toString();
+                const qsizetype colon = nameAndType.indexOf(u':');
+                const QMetaType type = QMetaType::fromName(nameAndType.mid(colon + 1).toLatin1());
+                if (colon <= 0 || !type.isValid())
                     return false;
                 // The test table keeps the name's pointer, not a copy.
                 static QList<QByteArray> names;
-                names << nameAndType[0].toLatin1();
+                names << nameAndType.left(colon).toLatin1();
                 QTest::addColumnInternal(type.id(), names.last().constData());
                 types << type;
             }
