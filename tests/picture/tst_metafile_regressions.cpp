@@ -1,60 +1,29 @@
 // Inputs the fuzzers found to go wrong in the metafile decoder, kept so the faults stay fixed.
 // Under the sanitizer build these also catch the undefined behaviour the fault was.
 #include "picture/metafile/metafile.h"
-#include "picture/metafile/records.h"
 #include "support/metafile_fixtures.h"
+#include "support/test_table.h"
 #include "support/testmain.h"
 
 #include <QtEndian>
 #include <QtTest>
 
-#include <limits>
-
 #include <sys/resource.h>
 
 namespace {
 
-using picture::metafile::EmfRecord;
-
-// The offset of the fixture EMF's first record of a type, or -1.
-qsizetype emfRecord(const QByteArray &data, EmfRecord wanted)
-{
-    for (qsizetype at = 0; at + 8 <= data.size();) {
-        const quint32 type = qFromLittleEndian<quint32>(data.constData() + at);
-        const quint32 size = qFromLittleEndian<quint32>(data.constData() + at + 4);
-        if (type == quint32(wanted))
-            return at;
-        if (size == 0)
-            break;
-        at += size;
-    }
-    return -1;
-}
+// Where the fixture EMF keeps its font's LOGFONT (in its ExtCreateFontIndirectW record) and the
+// two characters of its text (in its ExtTextOutW record).
+constexpr qsizetype logFontAt = 428;
+constexpr qsizetype charactersAt = 632;
 
 // The fixture EMF with one field of its font's LOGFONT set to a value.
 QByteArray emfWithFontField(qsizetype field, qint32 value)
 {
     QByteArray data = fixtures::emf();
-    const qsizetype font = emfRecord(data, EmfRecord::ExtCreateFontIndirectW);
-    if (font < 0)
+    if (data.size() < charactersAt + 4)
         return {};
-    // The LOGFONT follows the record's type, size and object slot.
-    qToLittleEndian<qint32>(value, data.data() + font + 12 + field);
-    return data;
-}
-
-// The same with every character of its text replaced by one no installed font has.
-QByteArray withTextOfNoFont(QByteArray data)
-{
-    const qsizetype text = emfRecord(data, EmfRecord::ExtTextOutW);
-    if (text < 0)
-        return {};
-    // After the bounds, graphics mode and scales: the reference point, then the count and
-    // offset of the characters.
-    const quint32 count = qFromLittleEndian<quint32>(data.constData() + text + 44);
-    const quint32 offset = qFromLittleEndian<quint32>(data.constData() + text + 48);
-    for (quint32 i = 0; i < count; ++i)
-        qToLittleEndian<quint16>(0x0C00, data.data() + text + offset + 2 * i);
+    qToLittleEndian<qint32>(value, data.data() + logFontAt + field);
     return data;
 }
 
@@ -105,12 +74,7 @@ private slots:
     // angle, like a font of the same angle within a turn, and not the other way round.
     void escapementAtTheEndsOfItsRange_data()
     {
-        QTest::addColumn<qint32>("escapement");
-        QTest::addColumn<qint32>("sameAngle");
-        QTest::addColumn<qint32>("mirrored");
-        // -2^31 is -848 modulo a turn of 3600 tenths; 2^31 - 1 is 847.
-        QTest::newRow("-2^31") << std::numeric_limits<qint32>::min() << -848 << 848;
-        QTest::newRow("2^31-1") << std::numeric_limits<qint32>::max() << 847 << -847;
+        QVERIFY(addTestRows(QStringLiteral("metafile/escapements.json")));
     }
 
     void escapementAtTheEndsOfItsRange()
@@ -137,12 +101,7 @@ private slots:
     }
 
     // Large text is drawn, both below and above the size from which it is filled as outlines.
-    void largeTextDrawn_data()
-    {
-        QTest::addColumn<qint32>("height");
-        QTest::newRow("200 pixels") << -200;
-        QTest::newRow("300 pixels") << -300;
-    }
+    void largeTextDrawn_data() { QVERIFY(addTestRows(QStringLiteral("metafile/large-text.json"))); }
 
     void largeTextDrawn()
     {
@@ -158,8 +117,10 @@ private slots:
     // boxes through a glyph cache of gigabytes at that size.
     void largestTextWithinMemory()
     {
-        const QByteArray data = withTextOfNoFont(emfWithFontField(0, -32767));
+        QByteArray data = emfWithFontField(0, -32767);
         QVERIFY(!data.isEmpty());
+        for (qsizetype at : {charactersAt, charactersAt + 2})
+            qToLittleEndian<quint16>(0x0C00, data.data() + at);
         const qint64 before = peakMemoryMiB();
         const std::optional<QImage> picture = picture::decodeMetafile(data, 1 << 20);
         QVERIFY(picture);
